@@ -1,11 +1,16 @@
 #pragma once
-// User-interface services that the effect and the editor call without knowing the window system.
+// User-interface services that the effect and the editor call without knowing the window
+// system. On X11 each opens its own display connection when called, so none of them depends
+// on the editor being open; without a display they fall back as stated.
 
-// Modal alert with one "OK" button; returns the first button's code (1000).
+// Modal alert with the text and one "OK" button; returns the first button's code (1000).
+// Without an X display the text goes to standard error.
 int AfxMessageBoxN(const char* text);
 
 // 16 Shift, 17 Control, 18 Command (Super), 19 Option (Alt): -32768 while held, else 0.
+// Read from the X server's modifier state at the time of the call.
 short GetKeyState(int key);
 
+// Hide the pointer (XFixes) until ShowCursorCocoa; the arrow is the only shape used.
 void HideCursorCocoa();
 void ShowCursorCocoa();
