@@ -1,0 +1,37 @@
+#pragma once
+// Second-order filter of the wet path: high shelf (0), peaking (1), low shelf (2),
+// Butterworth low-pass (3) and high-pass (4). Direct form I over whole blocks,
+// history carried from block to block and across coefficient changes.
+
+class CBiquadFilter {
+public:
+    CBiquadFilter();
+    virtual ~CBiquadFilter() = default;
+
+    // A type outside 0..4 leaves the filter as it was.
+    void CalcCoefficients(double fs, double freq, double gainDb, double q, int type);
+    void OperateFilter(double* in, double* out, int n);
+    void OperateFilter(float* in, float* out, int n);
+    void Reset();
+
+    double GetA0() const { return m_a0; }
+    double GetA1() const { return m_a1; }
+    double GetA2() const { return m_a2; }
+    double GetB0() const { return m_b0; }
+    double GetB1() const { return m_b1; }
+    double GetB2() const { return m_b2; }
+    double GetFc() const { return m_fc; }
+    double GetFs() const { return m_fs; }
+
+private:
+    template <typename Sample> void Operate(const Sample* in, Sample* out, int n);
+
+    // Until the first CalcCoefficients the filter passes its input unchanged.
+    double m_a0 = 1.0;
+    double m_a1 = 0.0, m_a2 = 0.0;
+    double m_b0 = 1.0, m_b1 = 0.0, m_b2 = 0.0;
+    double m_x1 = 0.0, m_x2 = 0.0;
+    double m_y1 = 0.0, m_y2 = 0.0;
+    double m_fc = 0.0;
+    double m_fs = 0.0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+// Guards shared by the recursive filters and the delay line: a NaN or infinite
+// value must never enter a history, or one bad sample would lock it up for good.
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace kdsp {
+
+inline double ZeroIfNotFinite(double v) { return std::isfinite(v) ? v : 0.0; }
+
+// Float-to-integer conversion that never overflows: NaN gives 0, values beyond
+// the range give its ends. In range it truncates toward zero like a plain cast.
+inline int32_t SaturateToInt32(double v)
+{
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+    if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+// Read positions live in -1..+1; anything else, NaN included, is pulled inside
+// (NaN to -1, the zero-delay end) so tap indices stay inside the buffers.
+inline double ClampPosition(double p)
+{
+    if (p > 1.0) return 1.0;
+    if (p >= -1.0) return p;
+    return -1.0;
+}
+
+} // namespace kdsp
