@@ -1,0 +1,187 @@
+#include "dsp/DelayMain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "dsp/SampleGuards.h"
+
+double DelayMain::Steering::Next()
+{
+    if (glide && !(current == target)) {
+        double p = glideOsc.Process() * span + start;
+        current = p;
+        const int32_t c0 = countdown;
+        countdown = c0 - 1;
+        if (c0 <= 0) {
+            p = target;
+            current = target;
+            glide = false;
+        }
+        if (p < -1.0) {
+            current = target = -1.0;
+            glide = false;
+            p = -1.0;
+        } else if (p > 1.0) {
+            current = target = 1.0;
+            glide = false;
+            p = 1.0;
+        }
+        return p;
+    }
+    const double p = kdsp::ClampPosition(modOsc.Process() * amplitude + centre);
+    current = p;
+    return p;
+}
+
+DelayMain::DelayMain()
+{
+    m_line.SetSize(353504, 353504);
+    m_steer.current = m_steer.target = Position(10.0f);
+    m_steer.amplitude = 0.0;
+    m_src.init();
+    m_src.setSRCFactor(kFactor, 101);
+    SetBloackSize(256);
+}
+
+double DelayMain::Centre() const { return static_cast<double>((m_headroom + 8.0f) * 0.5f); }
+
+double DelayMain::Position(float ms) const
+{
+    const double c = Centre();
+    return (static_cast<double>(ms) - c) / c;
+}
+
+void DelayMain::SetBloackSize(int n)
+{
+    if (n < 1) return;
+    const size_t len = static_cast<size_t>(n) * kFactor;
+    std::unique_ptr<double[]> left(new (std::nothrow) double[len]);
+    std::unique_ptr<double[]> right(new (std::nothrow) double[len]);
+    if (!left || !right) return;
+    m_workL = std::move(left);
+    m_workR = std::move(right);
+    m_blockSize = n;
+}
+
+void DelayMain::SetMaxDelayTime(float t)
+{
+    const float m = t + t;
+    if (!(t >= 0.0f) || !std::isfinite(m)) return;
+    m_headroom = m;
+}
+
+void DelayMain::SetFs(long fs)
+{
+    if (fs <= 0) return;
+    const float frames = (m_headroom + 8.0f) * static_cast<float>(fs) / 1000.0f;
+    // The doubled size must stay a 32-bit integer.
+    if (!(frames < 1073741824.0f)) return;
+    const int32_t size = 2 * static_cast<int32_t>(frames);
+    if (!m_line.SetSize(size, size)) return;
+    m_fs = fs;
+    m_steer.current = m_steer.target = Position(m_delay);
+}
+
+void DelayMain::SetDelayTime(float t)
+{
+    if (t == m_delay || !std::isfinite(t)) return;
+    Steering& s = m_steer;
+    s.glide = false;
+    s.target = Position(t);
+    if (!m_started) {
+        s.current = s.target;
+        m_delay = t;
+        s.centre = s.target;
+        return;
+    }
+    s.target = std::clamp(s.target, -1.0, 1.0);
+    s.start = s.current;
+    s.span = s.target - s.current;
+
+    // Lengthening by d ms glides over 2d ms, shortening by d ms over d ms.
+    const float diff = m_delay - t;
+    double glideMs = static_cast<double>(std::llabs(static_cast<long long>(kdsp::SaturateToInt32(diff))));
+    if (s.current < s.target) glideMs = 2.0 * glideMs;
+    const double raisedRate = static_cast<double>(kFactor * m_fs);
+    // A quarter period of the glide oscillator lasts the glide.
+    s.glideOsc.SetFreq(1.0 / (glideMs / 250.0), raisedRate);
+    s.glideOsc.mute();
+    s.countdown = kdsp::SaturateToInt32(static_cast<double>(m_fs) * glideMs * 4.0 / 1000.0);
+    s.modOsc.mute();
+    s.glide = true;
+    m_delay = t;
+    CalcMod();
+    s.centre = s.target;
+}
+
+void DelayMain::SetFeedBack(float g)
+{
+    if (!std::isfinite(g)) return;
+    m_feedback = g;
+    m_line.SetFeedback(static_cast<double>(g));
+}
+
+void DelayMain::SetLFODepth(float depth)
+{
+    if (!std::isfinite(depth)) return;
+    m_depth = depth;
+    CalcMod();
+}
+
+void DelayMain::SetLFORate(float hz)
+{
+    if (!std::isfinite(hz)) return;
+    m_rate = hz;
+    CalcMod();
+}
+
+void DelayMain::CalcMod()
+{
+    const float a = m_depth * m_delay + m_delay;
+    const double c = Centre();
+    // A swing too large to represent means no swing rather than a NaN position.
+    m_steer.amplitude = kdsp::ZeroIfNotFinite((static_cast<double>(a) - c) / c - m_steer.target);
+    m_steer.modOsc.SetFreq(static_cast<double>(m_rate), static_cast<double>(kFactor * m_fs));
+}
+
+void DelayMain::Reset()
+{
+    m_src.init();
+    m_src.setSRCFactor(kFactor, 101);
+    m_steer.current = m_steer.target = Position(m_delay);
+    m_line.Reset();
+}
+
+void DelayMain::Process(double** in, double** out, int n)
+{
+    m_started = true;
+    if (n <= 0) return;
+    if (m_blockSize < 1) {
+        std::fill(out[0], out[0] + n, 0.0);
+        std::fill(out[1], out[1] + n, 0.0);
+        return;
+    }
+    for (int done = 0; done < n;) {
+        const int len = std::min(n - done, m_blockSize);
+        double* const pieceIn[2] = {in[0] + done, in[1] + done};
+        double* const pieceOut[2] = {out[0] + done, out[1] + done};
+        ProcessPiece(pieceIn, pieceOut, len);
+        done += len;
+    }
+}
+
+void DelayMain::ProcessPiece(double* const* in, double* const* out, int n)
+{
+    double* wl = m_workL.get();
+    double* wr = m_workR.get();
+    m_src.usrc(in[0], in[1], wl, wr, n);
+    for (int i = 0; i < n * kFactor; ++i) {
+        double pair[2] = {wl[i], wr[i]};
+        m_line.ProcessST(pair, pair, m_steer.Next());
+        wl[i] = pair[0];
+        wr[i] = pair[1];
+    }
+    m_src.dsrc(wl, wr, out[0], out[1], n);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The stereo delay engine: raises the block to four times the host rate, runs the
+// delay line once per raised sample with its read position steered by a glide or
+// by the modulation oscillator, and lowers the delayed (wet) signal again.
+#include <cstdint>
+#include <memory>
+
+#include "dsp/CKestrune.h"
+#include "dsp/LFO.h"
+#include "dsp/SamplingRateConverter.h"
+
+class DelayMain {
+public:
+    static constexpr int kFactor = 4;
+
+    DelayMain();
+    ~DelayMain() = default;
+    DelayMain(const DelayMain&) = delete;
+    DelayMain& operator=(const DelayMain&) = delete;
+
+    // Work buffers for blocks of up to n frames; n < 1 or a failed allocation keeps
+    // the previous ones (longer blocks are then processed in pieces).
+    void SetBloackSize(int n);
+    void SetStereo(signed char on) { m_line.SetStereo(on); }
+    // Maximum delay time in ms; used for positions at once, for the line's size at
+    // the next SetFs. Negative or non-finite times are ignored.
+    void SetMaxDelayTime(float t);
+    // Resizes (and silences) the line for the host rate fs. A rate the line cannot
+    // be sized for, or a failed allocation, leaves the engine as it was.
+    void SetFs(long fs);
+    void SetDelayTime(float t);
+    void SetFeedBack(float g);
+    void SetLFODepth(float depth);
+    void SetLFORate(float hz);
+    void CalcMod();
+    void Reset();
+    // n host frames of left/right input to n frames of wet output; out may be in.
+    void Process(double** in, double** out, int n);
+
+    float GetDelayTime() const { return m_delay; }
+    float GetFeedBack() const { return m_feedback; }
+    float GetLFODepth() const { return m_depth; }
+    float GetLFORate() const { return m_rate; }
+    long GetFs() const { return static_cast<long>(m_fs); }
+    float GetMaxDelayTime() const { return m_headroom * 0.5f; }
+    int GetBlockSize() const { return m_blockSize; }
+    bool IsStarted() const { return m_started; }
+    bool IsGliding() const { return m_steer.glide; }
+    double GetCurrentPosition() const { return m_steer.current; }
+    double GetTargetPosition() const { return m_steer.target; }
+    double GetModulationAmplitude() const { return m_steer.amplitude; }
+    double GetModulationCentre() const { return m_steer.centre; }
+    const CKestrune& GetLine() const { return m_line; }
+    // Read position of a time in ms: -1 is 0 ms, +1 is the end of the line.
+    double Position(float ms) const;
+
+private:
+    // Everything that moves the read position from one raised sample to the next.
+    struct Steering {
+        double current = 0.0, target = 0.0;
+        double span = 0.0, start = 0.0;
+        bool glide = false;
+        double amplitude = 0.0, centre = 0.0;
+        LFO glideOsc, modOsc;
+        int32_t countdown = 0;
+
+        double Next();
+    };
+
+    double Centre() const;
+    void ProcessPiece(double* const* in, double* const* out, int n);
+
+    float m_delay = 0.1f;
+    float m_feedback = 0.2f;
+    float m_depth = 0.0f;
+    float m_rate = 0.01f;
+    int64_t m_fs = 44100;
+    CKestrune m_line;
+    Steering m_steer;
+    bool m_started = false;
+    SamplingRateConverter m_src;
+    std::unique_ptr<double[]> m_workL, m_workR;
+    int m_blockSize = 0;
+    float m_headroom = 4000.0f;
+};
