@@ -36,12 +36,13 @@ void GetMy_SHFOLDER_PathName()
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
         base = config;
     } else {
-        const std::string home = HomeFolder();
+        std::string home = HomeFolder();
+        while (home.size() > 1 && home.back() == '/') home.pop_back();
         if (home.empty()) return;
         base = home + "/.config";
     }
-    if (base.back() != '/') base += '/';
-    base += "Kestrune/";
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    base += "/Kestrune/";
     if (base.size() >= kMaxPathBuffer) return;
 
     std::lock_guard<std::mutex> lock(gFolderMutex);

@@ -1,0 +1,278 @@
+#include "effect/AKestrune.h"
+
+#include "editor/CDelayEditor.h"
+#include "port/Folders.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+AKestrune::AKestrune(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPrograms, kNumParams)
+{
+    GetMy_SHFOLDER_PathName();
+    m_numPrograms = kNumPrograms;
+    m_cEffect.numPrograms = kNumPrograms;
+
+    FillDescriptors();
+
+    m_delay.SetStereo(1);
+    m_delay.SetMaxDelayTime(static_cast<float>(m_params[kDelayTime].max));
+
+    m_curProgram = 0;
+    m_blockSizeMember = 256;
+    // Hosts may process before announcing a block size: start with 256-frame buffers.
+    AllocateWorkBuffers(m_blockSizeMember);
+
+    setNumInputs(2);
+    setNumOutputs(2);
+    setUniqueID(FourCC('K', 'S', 'T', 'R'));
+    programsAreChunks(true);
+    canMono(true);
+
+    setEditor(new CDelayEditor(this));
+
+    setSampleRate(44100.0f);
+    resume();
+}
+
+AKestrune::~AKestrune() = default;
+
+void AKestrune::FillDescriptors()
+{
+    for (int i = 0; i < kNumParams; ++i) {
+        const ParamRow& row = AutomateParamMinMax_Tbl[i];
+        ParamData& d = m_params[i];
+        d.id = row.id;
+        d.min = row.min;
+        d.max = row.max;
+        d.def = row.def;
+        d.decimals = row.decimals;
+        d.isList = row.isList != 0;
+        d.list = row.list;
+        std::snprintf(d.name, sizeof d.name, "%s", strParameName[i]);
+        std::snprintf(d.unit, sizeof d.unit, "%s", strLavel[i]);
+        d.value = d.NormDefault();
+    }
+    ParamData* gains[2] = {&m_outputGain, &m_inputGain};
+    for (int i = 0; i < 2; ++i) {
+        const ParamRow& row = VolParamMinMax_Tbl[i];
+        gains[i]->id = row.id;
+        gains[i]->min = row.min;
+        gains[i]->max = row.max;
+        gains[i]->def = row.def;
+        gains[i]->decimals = row.decimals;
+        gains[i]->value = gains[i]->NormDefault();
+    }
+
+    auto addList = [this](const char* const* names, uint32_t count) {
+        ParamValueNames list;
+        list.count = count;
+        for (uint32_t k = 0; k < count; ++k) list.names[k] = names[k];
+        m_valueNames.push_back(list);
+    };
+    addList(szParamString, 2);
+    addList(szParamStringTimeMode, 3);
+    addList(szParamStringNote, 10);
+}
+
+ParamData* AKestrune::GetParam(int id)
+{
+    if (id >= 0 && id < kNumParams) return &m_params[id];
+    if (id == kOutputGainId) return &m_outputGain;
+    if (id == kInputGainId) return &m_inputGain;
+    return nullptr;
+}
+
+const ParamValueNames* AKestrune::GetValueNames(int list) const
+{
+    return list >= 0 && list < static_cast<int>(m_valueNames.size()) ? &m_valueNames[list] : nullptr;
+}
+
+// Level in dB -> linear gain descriptor, on a law of exactly 6 dB per doubling.
+void AKestrune::SetGainFromLevel(const ParamData& level, ParamData& gain)
+{
+    const float g = std::pow(2.0f, level.GetReal() / 6.0f);
+    const int32_t n = static_cast<int32_t>(g * 1000.0f);
+    gain.SetFrom(n);
+}
+
+// Linear gain descriptor -> level in dB (tenths, truncated toward zero).
+void AKestrune::SetLevelFromGain(const ParamData& gain, ParamData& level, int programSlot)
+{
+    const float d = 6.0f * std::log(gain.GetReal()) / std::log(2.0f);
+    const int32_t n = static_cast<int32_t>(d * 10.0f);
+    level.SetFrom(n);
+    m_programs[m_curProgram].values[programSlot] = level.Load();
+}
+
+void AKestrune::setParameter(VstInt32 index, float value)
+{
+    value = SanitizeNormalized(value);
+    {
+        CSingleLock lock(m_lock);
+        if (index >= 0 && index < kNumParams) {
+            m_params[index].Store(value);
+            m_programs[m_curProgram].values[index] = value;
+            switch (index) {
+            case kOnOff:
+                // Only an explicit OFF clears the line; a value that merely rounds to OFF does not.
+                if (value == 0.0f) m_delay.Reset();
+                break;
+            case kOutputLevel: SetGainFromLevel(m_params[kOutputLevel], m_outputGain); break;
+            case kInputLevel: SetGainFromLevel(m_params[kInputLevel], m_inputGain); break;
+            case kDelayTime: m_delay.SetDelayTime(m_params[kDelayTime].GetReal()); break;
+            case kFeedBack: m_delay.SetFeedBack(value); break;
+            case kDepth: m_delay.SetLFODepth(value); break;
+            case kRate: m_delay.SetLFORate(m_params[kRate].GetReal()); break;
+            case kHpfFreq: ResetHPF(); break;
+            case kLpfFreq: ResetLPF(); break;
+            case kTimeMode: {
+                const int mode = m_params[kTimeMode].GetInt();
+                if (IsEditorViewOpen()) {
+                    if (mode == kTimeModeMs)
+                        m_programs[m_curProgram].values[kDelayTime] = m_params[kDelayTime].Load();
+                    else if (mode == kTimeModeBpm)
+                        CalcDelatTime(1);
+                    m_pendingTimeMode.store(mode);
+                }
+                break;
+            }
+            case kNote:
+                if (m_params[kTimeMode].GetInt() == kTimeModeBpm) CalcDelatTime(1);
+                break;
+            case kBpm:
+                if (m_params[kTimeMode].GetInt() == kTimeModeBpm) {
+                    CalcDelatTime(1);
+                    m_delay.SetDelayTime(m_params[kDelayTime].GetReal());
+                }
+                break;
+            default: break;
+            }
+        } else if (index == kOutputGainId) {
+            m_outputGain.Store(value);
+            SetLevelFromGain(m_outputGain, m_params[kOutputLevel], kOutputLevel);
+        } else if (index == kInputGainId) {
+            m_inputGain.Store(value);
+            SetLevelFromGain(m_inputGain, m_params[kInputLevel], kInputLevel);
+        }
+    }
+    UpdateModify();
+}
+
+void AKestrune::setParameterFromUI(int index, float value, int)
+{
+    setParameter(index, value);
+    const int hostIndex = index == kOutputGainId ? kOutputLevel : index == kInputGainId ? kInputLevel : index;
+    if (m_audioMaster && hostIndex >= 0 && hostIndex < kNumParams) {
+        callHost(audioMasterAutomate, hostIndex, 0, nullptr, getParameter(hostIndex));
+        endEdit(hostIndex);
+    }
+}
+
+void AKestrune::UpdateModify()
+{
+    if (IsEditorViewOpen()) m_pendingModify.store(true);
+}
+
+float AKestrune::getParameter(VstInt32 index)
+{
+    return index >= 0 && index < kNumParams ? m_params[index].Load() : 0.0f;
+}
+
+void AKestrune::getParameterName(VstInt32 index, char* text)
+{
+    if (text && index >= 0 && index < kNumParams) std::strcpy(text, m_params[index].name);
+}
+
+void AKestrune::getParameterLabel(VstInt32 index, char* text)
+{
+    if (text && index >= 0 && index < kNumParams) std::strcpy(text, m_params[index].unit);
+}
+
+void AKestrune::getParameterDisplay(VstInt32 index, char* text)
+{
+    if (text && index >= 0 && index < kNumParams) getParameterDisplay(&m_params[index], text);
+}
+
+void AKestrune::getParameterDisplay(const ParamData* d, char* text) const
+{
+    if (!text) return;
+    std::strcpy(text, "0");
+    if (!d) return;
+    const int32_t n = d->GetInt();
+    if (!d->isList) {
+        if (d->decimals == 0) {
+            std::sprintf(text, "%d", n);
+        } else {
+            char format[16];
+            std::snprintf(format, sizeof format, "%%.%df", d->decimals);
+            std::sprintf(text, format, static_cast<double>(d->GetReal()));
+        }
+        return;
+    }
+    const ParamValueNames* names = GetValueNames(d->list);
+    const int32_t entry = n - d->min;
+    if (names && n >= 0 && n < 128 && entry >= 0 && static_cast<uint32_t>(entry) < names->count)
+        std::strcpy(text, names->names[entry]);
+}
+
+bool AKestrune::getParameterProperties(VstInt32 index, VstParameterProperties* p)
+{
+    if (!p) return false;
+    std::memset(p, 0, sizeof *p);
+    if (index < 0 || index >= kNumParams) return true;
+    const ParamData& d = m_params[index];
+    std::snprintf(p->label, sizeof p->label, "%s", d.unit);
+    std::snprintf(p->shortLabel, sizeof p->shortLabel, "%s", d.unit);
+    if (d.decimals == 0) {
+        p->minInteger = d.min;
+        p->maxInteger = d.max;
+    } else {
+        ParamData ends = d;
+        ends.Store(0.0f);
+        p->minInteger = static_cast<VstInt32>(ends.GetReal());
+        ends.Store(1.0f);
+        p->maxInteger = static_cast<VstInt32>(ends.GetReal());
+    }
+    if (d.isList) {
+        p->flags = kVstParameterUsesIntegerMinMax | kVstParameterUsesIntStep;
+        p->stepInteger = d.max - d.min;
+    } else {
+        p->flags = kVstParameterUsesFloatStep | kVstParameterCanRamp;
+        p->stepInteger = 1;
+    }
+    p->flags |= kVstParameterSupportsDisplayIndex;
+    p->displayIndex = static_cast<VstInt16>(index);
+    return true;
+}
+
+bool AKestrune::getEffectName(char* name)
+{
+    if (!name) return false;
+    std::strcpy(name, "Kestrune");
+    return true;
+}
+
+bool AKestrune::getProductString(char* text)
+{
+    return getEffectName(text);
+}
+
+bool AKestrune::getVendorString(char* text)
+{
+    if (!text) return false;
+    std::strcpy(text, "ORBELINE Co.,Ltd.");
+    return true;
+}
+
+VstInt32 AKestrune::canDo(char* text)
+{
+    if (!text) return 0;
+    static const char* const kRefused[] = {
+        "sendVstEvents", "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent", "offline",
+        "midiProgramNames",
+    };
+    for (const char* refused : kRefused)
+        if (std::strcmp(text, refused) == 0) return -1;
+    return std::strcmp(text, "receiveVstTimeInfo") == 0 ? 1 : 0;
+}
