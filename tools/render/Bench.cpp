@@ -1,0 +1,43 @@
+#include "tools/render/Bench.h"
+
+#include "tools/render/ChannelBuffers.h"
+#include "tools/render/PluginSession.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <random>
+
+int RunBench(const RenderOptions& options)
+{
+    const long long frames = std::llround(options.seconds * options.sampleRate);
+    const int block = options.blockSize;
+    std::printf("%-28s %12s %14s   (%.0f Hz, block %d, %.0f s of noise)\n", "plug-in", "ns/frame", "x real time",
+                options.sampleRate, block, options.seconds);
+    int status = 0;
+    for (const PluginSetup& setup : options.plugins) {
+        PluginSession session(setup, options.sampleRate, block, options.tempo > 0 ? options.tempo : 120.0);
+        if (!session.Error().empty()) {
+            std::fprintf(stderr, "kestrune-render: %s: %s\n", setup.path.c_str(), session.Error().c_str());
+            status = 1;
+            continue;
+        }
+        ChannelBuffers inputs(block), outputs(block);
+        std::mt19937 random(12345);
+        std::uniform_real_distribution<float> noise(-0.25f, 0.25f);
+        // Fill once: the plug-in's cost is what is measured, not the generator's.
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < block; ++i) inputs.Channel(c)[i] = noise(random);
+        std::chrono::steady_clock::duration spent {};
+        for (long long done = 0; done < frames; done += block) {
+            const int n = static_cast<int>(std::min<long long>(block, frames - done));
+            const auto start = std::chrono::steady_clock::now();
+            session.Process(inputs.Pointers(), outputs.Pointers(), n);
+            spent += std::chrono::steady_clock::now() - start;
+        }
+        const double ns = std::chrono::duration<double, std::nano>(spent).count() / static_cast<double>(frames);
+        const double realTime = 1e9 / (ns * options.sampleRate);
+        std::printf("%-28s %12.1f %14.1f\n", session.Name().c_str(), ns, realTime);
+    }
+    return status;
+}

@@ -1,0 +1,125 @@
+#include "tools/render/ParameterSetter.h"
+
+#include "tools/host/VstHost.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <strings.h>
+#include <vector>
+
+namespace {
+
+std::string Trim(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool SameText(const std::string& a, const std::string& b)
+{
+    return ::strcasecmp(Trim(a).c_str(), Trim(b).c_str()) == 0;
+}
+
+bool LeadingNumber(const std::string& text, double& value)
+{
+    const std::string trimmed = Trim(text);
+    char* end = nullptr;
+    value = std::strtod(trimmed.c_str(), &end);
+    return end != trimmed.c_str() && std::isfinite(value);
+}
+
+int FindParameter(VstInstance& instance, const std::string& name, std::string& names)
+{
+    const int count = instance.Effect()->numParams;
+    for (int i = 0; i < count; ++i) {
+        const std::string candidate = instance.ParameterName(i);
+        if (SameText(candidate, name)) return i;
+        names += (names.empty() ? "" : ", ") + candidate;
+    }
+    return -1;
+}
+
+double DisplayedNumber(VstInstance& instance, int index, float normalised, bool& numeric)
+{
+    instance.SetParameter(index, normalised);
+    double value = 0.0;
+    numeric = LeadingNumber(instance.ParameterDisplay(index), value);
+    return value;
+}
+
+// A list or switch: pick the middle of the range of values that displays the text.
+std::string SetByText(VstInstance& instance, int index, const std::string& name, const std::string& wanted)
+{
+    constexpr int kSteps = 2000;
+    int first = -1, last = -1;
+    std::vector<std::string> seen;
+    for (int k = 0; k <= kSteps; ++k) {
+        instance.SetParameter(index, static_cast<float>(k) / kSteps);
+        const std::string shown = instance.ParameterDisplay(index);
+        if (seen.empty() || seen.back() != shown) seen.push_back(shown);
+        if (SameText(shown, wanted)) {
+            if (first < 0) first = k;
+            last = k;
+        } else if (first >= 0) {
+            break;
+        }
+    }
+    if (first < 0) {
+        std::string choices;
+        for (const std::string& s : seen) choices += (choices.empty() ? "" : ", ") + ("\"" + s + "\"");
+        return name + " has no value \"" + wanted + "\" (it shows " + choices + ")";
+    }
+    instance.SetParameter(index, (static_cast<float>(first) + static_cast<float>(last)) * 0.5f / kSteps);
+    return {};
+}
+
+std::string SetByNumber(VstInstance& instance, int index, const std::string& name, double target)
+{
+    bool numericLow = false, numericHigh = false;
+    const double low = DisplayedNumber(instance, index, 0.0f, numericLow);
+    const double high = DisplayedNumber(instance, index, 1.0f, numericHigh);
+    if (!numericLow || !numericHigh) return {};
+    const double smallest = std::min(low, high), largest = std::max(low, high);
+    const double slack = 1e-6 * std::max(1.0, std::fabs(largest));
+    if (target < smallest - slack || target > largest + slack) {
+        char range[128];
+        std::snprintf(range, sizeof range, "%g to %g", smallest, largest);
+        return name + " = " + std::to_string(target) + " is out of range (" + range + ")";
+    }
+    // Bisection on the displayed number, which rises (or falls) with the normalised value.
+    float a = 0.0f, b = 1.0f;
+    const bool rising = high >= low;
+    for (int i = 0; i < 40; ++i) {
+        const float mid = 0.5f * (a + b);
+        bool numeric = false;
+        const double shown = DisplayedNumber(instance, index, mid, numeric);
+        if ((shown < target) == rising)
+            a = mid;
+        else
+            b = mid;
+    }
+    bool numeric = false;
+    const double atA = DisplayedNumber(instance, index, a, numeric);
+    const double atB = DisplayedNumber(instance, index, b, numeric);
+    instance.SetParameter(index, std::fabs(atA - target) <= std::fabs(atB - target) ? a : b);
+    return {};
+}
+
+} // namespace
+
+std::string SetParameterByDisplay(VstInstance& instance, const std::string& name, const std::string& value)
+{
+    std::string names;
+    const int index = FindParameter(instance, name, names);
+    if (index < 0) return "unknown parameter \"" + name + "\" (parameters: " + names + ")";
+
+    // Text that the plug-in itself shows for some value ("ON", "1/8 T", "HOST") is set as such.
+    double target = 0.0;
+    const bool isNumber = LeadingNumber(value, target) && Trim(value).find_first_of(" /") == std::string::npos;
+    bool numericDisplay = false;
+    DisplayedNumber(instance, index, 0.0f, numericDisplay);
+    if (isNumber && numericDisplay) return SetByNumber(instance, index, name, target);
+    return SetByText(instance, index, name, value);
+}

@@ -1,0 +1,57 @@
+// kestrune-render: a command-line VST 2.4 host for Kestrune and its peers.
+#include "tools/render/AudioRender.h"
+#include "tools/render/Bench.h"
+#include "tools/render/DemoClip.h"
+#include "tools/render/PluginInfo.h"
+#include "tools/render/PluginSession.h"
+#include "tools/render/RenderOptions.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sys/stat.h>
+
+#ifndef KESTRUNE_DEFAULT_PLUGIN
+#define KESTRUNE_DEFAULT_PLUGIN ""
+#endif
+
+// The just-built bundle when it is there, else the installed one.
+static std::string DefaultPlugin()
+{
+    struct stat st {};
+    if (::stat(KESTRUNE_DEFAULT_PLUGIN, &st) == 0) return KESTRUNE_DEFAULT_PLUGIN;
+    const char* vstPath = std::getenv("VST_PATH");
+    if (vstPath && *vstPath) {
+        std::string first = vstPath;
+        first = first.substr(0, first.find(':'));
+        return first + "/Kestrune";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.vst/Kestrune";
+}
+
+int main(int argc, char** argv)
+{
+    RenderOptions options;
+    std::string error;
+    if (!ParseRenderOptions(argc, argv, DefaultPlugin(), options, error)) {
+        std::fprintf(stderr, "kestrune-render: %s\n%s", error.c_str(), RenderUsage());
+        return 2;
+    }
+    switch (options.mode) {
+    case RenderOptions::Mode::Render: return RenderFile(options);
+    case RenderOptions::Mode::Bench: return RunBench(options);
+    case RenderOptions::Mode::Demo: return WriteDemoClip(options);
+    case RenderOptions::Mode::Panel:
+        std::fprintf(stderr, "kestrune-render: the panel picture is not available in this build\n");
+        return 1;
+    case RenderOptions::Mode::Info: break;
+    }
+    PluginSession session(options.plugins.front(), options.sampleRate, options.blockSize, options.tempo);
+    if (!session.Error().empty()) {
+        std::fprintf(stderr, "kestrune-render: %s\n", session.Error().c_str());
+        return 1;
+    }
+    PrintPluginInfo(session.Instance(), std::cout);
+    return 0;
+}
