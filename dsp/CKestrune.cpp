@@ -69,20 +69,6 @@ void CKestrune::Free()
     m_yL = m_yR = 0.0;
 }
 
-CKestrune::Tap CKestrune::Locate(double pos) const
-{
-    const double x = (kdsp::ClampPosition(pos) + 1.0) * m_span;
-    const double f = std::floor(x);
-    const int64_t F = static_cast<int64_t>(f);
-    int64_t i = m_r - F;
-    if (i < 0) i += m_n;
-    int64_t j = i - 1;
-    if (i <= 0) j += m_n;
-    if (f == 0.0 && m_spanInt == m_n / 2) return {Tap::kZeroDelay, i, j, 0.0};
-    if (f == static_cast<double>(m_n)) return {Tap::kFullLength, i, j, 0.5};
-    return {Tap::kInterpolate, i, j, 1.0 - (x - f)};
-}
-
 // First-order allpass: y = a * newer + older - a * y[n-1], in the form
 // (newer - y) * a + older; the full-length case reads the oldest sample twice.
 double CKestrune::Read(const double* buf, const Tap& tap, double in, double y) const
@@ -114,7 +100,7 @@ void CKestrune::ProcessST(double* in, double* out, double pos)
         out[1] = inR;
         return;
     }
-    const Tap tap = Locate(pos);
+    const Tap tap = LocateAt<false>(pos, m_span, m_spanInt, m_n, m_r);
     m_yL = kdsp::ZeroIfNotFinite(Read(m_bufL.get(), tap, inL, m_yL));
     m_yR = kdsp::ZeroIfNotFinite(Read(m_bufR.get(), tap, inR, m_yR));
     m_bufL[m_w] = m_yL * m_g + inL;
@@ -127,7 +113,7 @@ void CKestrune::ProcessST(double* in, double* out, double pos)
 double CKestrune::Process(double in, double pos)
 {
     if (m_n == 0) return in;
-    const Tap tap = Locate(pos);
+    const Tap tap = LocateAt<false>(pos, m_span, m_spanInt, m_n, m_r);
     m_yL = kdsp::ZeroIfNotFinite(Read(m_bufL.get(), tap, in, m_yL));
     m_bufL[m_w] = m_yL * m_g + in;
     Advance();

@@ -1,8 +1,11 @@
 #pragma once
 // One delay line, one buffer per channel, read through first-order allpass
 // interpolation with the feedback sum written back at the write index.
+#include <cmath>
 #include <cstdint>
 #include <memory>
+
+#include "dsp/SampleGuards.h"
 
 class CKestrune {
 public:
@@ -41,15 +44,41 @@ public:
     long GetReadBase() const { return static_cast<long>(m_r); }
     long GetWriteIndex() const { return static_cast<long>(m_w); }
 
-private:
-    // Where a position reads: both taps, the allpass coefficient, or one of the
-    // two special cases.
+    // Where a position reads: both taps and the allpass coefficient, or one of the
+    // two special cases. The read base r is one behind the write index, so the
+    // newer tap lies floor(x) + 1 samples behind the sample being written.
     struct Tap {
         enum Kind { kInterpolate, kZeroDelay, kFullLength } kind;
         int64_t i, j;
         double a;
     };
-    Tap Locate(double pos) const;
+    // FastFloor: x is never negative here, so truncation by conversion is floor
+    // (and saves a library call per sample); both give the same bits.
+    template <bool FastFloor>
+    static Tap LocateAt(double pos, double span, int64_t spanInt, int64_t n, int64_t r)
+    {
+        const double x = (kdsp::ClampPosition(pos) + 1.0) * span;
+        double f;
+        int64_t F;
+        if constexpr (FastFloor) {
+            F = static_cast<int64_t>(x);
+            f = static_cast<double>(F);
+        } else {
+            f = std::floor(x);
+            F = static_cast<int64_t>(f);
+        }
+        int64_t i = r - F;
+        if (i < 0) i += n;
+        int64_t j = i - 1;
+        if (i <= 0) j += n;
+        if (f == 0.0 && spanInt == n / 2) return {Tap::kZeroDelay, i, j, 0.0};
+        if (f == static_cast<double>(n)) return {Tap::kFullLength, i, j, 0.5};
+        return {Tap::kInterpolate, i, j, 1.0 - (x - f)};
+    }
+
+private:
+    friend class StereoLine;
+
     double Read(const double* buf, const Tap& tap, double in, double y) const;
     void Advance();
 

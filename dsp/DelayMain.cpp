@@ -6,8 +6,10 @@
 #include <new>
 
 #include "dsp/SampleGuards.h"
+#include "dsp/StereoBiquad.h"
+#include "dsp/StereoLine.h"
 
-double DelayMain::Steering::Next()
+inline double DelayMain::Steering::Next()
 {
     if (glide && !(current == target)) {
         double p = glideOsc.Process() * span + start;
@@ -154,7 +156,11 @@ void DelayMain::Reset()
     m_line.Reset();
 }
 
-void DelayMain::Process(double** in, double** out, int n)
+void DelayMain::Process(double** in, double** out, int n) { Run(in, out, n, false); }
+
+void DelayMain::ProcessPlain(double** in, double** out, int n) { Run(in, out, n, true); }
+
+void DelayMain::Run(double** in, double** out, int n, bool plain)
 {
     m_started = true;
     if (n <= 0) return;
@@ -163,25 +169,62 @@ void DelayMain::Process(double** in, double** out, int n)
         std::fill(out[1], out[1] + n, 0.0);
         return;
     }
+    // The converter's sections of mode 101 are what the fused loop runs.
+    const bool fused = !plain && StereoLine::Applies(m_line) && m_src.getFactor() == kFactor && m_src.getMode() == 101;
     for (int done = 0; done < n;) {
         const int len = std::min(n - done, m_blockSize);
         double* const pieceIn[2] = {in[0] + done, in[1] + done};
         double* const pieceOut[2] = {out[0] + done, out[1] + done};
-        ProcessPiece(pieceIn, pieceOut, len);
+        if (fused) ProcessFusedPiece(pieceIn, pieceOut, len);
+        else ProcessPlainPiece(pieceIn, pieceOut, len);
         done += len;
     }
 }
 
-void DelayMain::ProcessPiece(double* const* in, double* const* out, int n)
+void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
 {
     double* wl = m_workL.get();
     double* wr = m_workR.get();
     m_src.usrc(in[0], in[1], wl, wr, n);
-    for (int i = 0; i < n * kFactor; ++i) {
+    for (long i = 0; i < static_cast<long>(n) * kFactor; ++i) {
         double pair[2] = {wl[i], wr[i]};
         m_line.ProcessST(pair, pair, m_steer.Next());
         wl[i] = pair[0];
         wr[i] = pair[1];
     }
     m_src.dsrc(wl, wr, out[0], out[1], n);
+}
+
+// Converter up, line and converter down in one pass per raised sample, both
+// channels in the two lanes of an SSE2 register: the three recursions overlap
+// instead of running one after the other, and no work buffer is touched. Each
+// stage is sample-sequential, so the order of operations per sample (and thus
+// every bit) is that of the plain form. The first filtered sample of each group
+// of four is the output, as in the converter's decimation.
+void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
+{
+    StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
+    StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
+    StereoLine line(m_line);
+    Steering steer = m_steer;
+    const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
+    const double* inL = in[0];
+    const double* inR = in[1];
+    double* outL = out[0];
+    double* outR = out[1];
+    for (int k = 0; k < n; ++k) {
+        const __m128d x = _mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain);
+        __m128d first = _mm_setzero_pd();
+        for (int j = 0; j < kFactor; ++j) {
+            const __m128d raised = up.process(j == 0 ? x : _mm_setzero_pd());
+            const __m128d lowered = down.process(line.Process(raised, steer.Next()));
+            if (j == 0) first = lowered;
+        }
+        _mm_store_sd(outL + k, first);
+        _mm_storeh_pd(outR + k, first);
+    }
+    up.Store();
+    down.Store();
+    line.Store();
+    m_steer = steer;
 }

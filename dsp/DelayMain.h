@@ -35,7 +35,11 @@ public:
     void CalcMod();
     void Reset();
     // n host frames of left/right input to n frames of wet output; out may be in.
+    // A stereo engine runs both channels as one two-lane computation.
     void Process(double** in, double** out, int n);
+    // The same, step by step and channel by channel as described: converter up,
+    // line, converter down. Bit-identical to Process; kept as its reference.
+    void ProcessPlain(double** in, double** out, int n);
 
     float GetDelayTime() const { return m_delay; }
     float GetFeedBack() const { return m_feedback; }
@@ -64,11 +68,13 @@ private:
         LFO glideOsc, modOsc;
         int32_t countdown = 0;
 
-        double Next();
+        inline double Next();
     };
 
     double Centre() const;
-    void ProcessPiece(double* const* in, double* const* out, int n);
+    void Run(double** in, double** out, int n, bool plain);
+    void ProcessPlainPiece(double* const* in, double* const* out, int n);
+    void ProcessFusedPiece(double* const* in, double* const* out, int n);
 
     float m_delay = 0.1f;
     float m_feedback = 0.2f;

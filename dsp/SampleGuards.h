@@ -1,6 +1,8 @@
 #pragma once
 // Guards shared by the recursive filters and the delay line: a NaN or infinite
 // value must never enter a history, or one bad sample would lock it up for good.
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -8,6 +10,13 @@
 namespace kdsp {
 
 inline double ZeroIfNotFinite(double v) { return std::isfinite(v) ? v : 0.0; }
+
+// The same for both lanes of an SSE2 pair: v - v is NaN exactly when v is not finite.
+inline __m128d ZeroIfNotFinite(__m128d v)
+{
+    const __m128d d = _mm_sub_pd(v, v);
+    return _mm_and_pd(v, _mm_cmpord_pd(d, d));
+}
 
 // Float-to-integer conversion that never overflows: NaN gives 0, values beyond
 // the range give its ends. In range it truncates toward zero like a plain cast.

@@ -9,7 +9,10 @@
 
 // The failed-allocation tests ask for more memory than exists; under
 // AddressSanitizer that must come back as a null pointer, as it does in a plain build.
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+extern "C" __attribute__((visibility("default"))) const char* __asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
 
 namespace {
 

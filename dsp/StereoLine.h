@@ -1,0 +1,64 @@
+#pragma once
+// Both channels of a stereo CKestrune as one two-lane SSE2 computation, lane 0
+// left and lane 1 right. Every lane performs the operations of
+// CKestrune::ProcessST in the same order, so the results are the plain form's,
+// bit for bit. The running state stays in registers for a block; Store() hands
+// it back to the line.
+#include <emmintrin.h>
+
+#include "dsp/CKestrune.h"
+#include "dsp/SampleGuards.h"
+
+class StereoLine {
+public:
+    // Only for a line with both buffers.
+    static bool Applies(const CKestrune& line) { return line.m_n > 0 && line.m_bufL && line.m_bufR; }
+
+    explicit StereoLine(CKestrune& line)
+        : m_line(line), m_left(line.m_bufL.get()), m_right(line.m_bufR.get()),
+          m_y(_mm_set_pd(line.m_yR, line.m_yL)), m_g(_mm_set1_pd(line.m_g)), m_span(line.m_span),
+          m_spanInt(line.m_spanInt), m_n(line.m_n), m_r(line.m_r), m_w(line.m_w)
+    {
+    }
+
+    __m128d Process(__m128d in, double pos)
+    {
+        const CKestrune::Tap tap = CKestrune::LocateAt<true>(pos, m_span, m_spanInt, m_n, m_r);
+        __m128d y;
+        if (tap.kind == CKestrune::Tap::kInterpolate) {
+            const __m128d newer = Load(tap.i), older = Load(tap.j);
+            y = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, m_y), _mm_set1_pd(tap.a)), older);
+        } else if (tap.kind == CKestrune::Tap::kZeroDelay) {
+            y = in;
+        } else {
+            const __m128d oldest = Load(m_w);
+            y = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(oldest, m_y), _mm_set1_pd(0.5)), oldest);
+        }
+        m_y = kdsp::ZeroIfNotFinite(y);
+        const __m128d written = _mm_add_pd(_mm_mul_pd(m_y, m_g), in);
+        _mm_store_sd(m_left + m_w, written);
+        _mm_storeh_pd(m_right + m_w, written);
+        if (++m_r >= m_n) m_r = 0;
+        if (++m_w >= m_n) m_w = 0;
+        return m_y;
+    }
+
+    void Store()
+    {
+        _mm_store_sd(&m_line.m_yL, m_y);
+        _mm_storeh_pd(&m_line.m_yR, m_y);
+        m_line.m_r = m_r;
+        m_line.m_w = m_w;
+    }
+
+private:
+    __m128d Load(int64_t k) const { return _mm_loadh_pd(_mm_load_sd(m_left + k), m_right + k); }
+
+    CKestrune& m_line;
+    double* m_left;
+    double* m_right;
+    __m128d m_y;
+    __m128d m_g;
+    double m_span;
+    int64_t m_spanInt, m_n, m_r, m_w;
+};
