@@ -1,0 +1,112 @@
+// Cost of the signal-processing core per host frame at 48 kHz, blocks of 256.
+// Run: build-folder/bench/bench_dsp  (the time_per_frame column is per stereo frame).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+#include "dsp/CBiquadFilter.h"
+#include "dsp/DelayMain.h"
+#include "dsp/SamplingRateConverter.h"
+
+namespace {
+
+constexpr int kBlock = 256;
+constexpr long kRate = 48000;
+
+std::vector<double> Noise(size_t n, unsigned seed)
+{
+    std::vector<double> v(n);
+    unsigned s = seed;
+    for (double& x : v) {
+        s = s * 1664525u + 1013904223u;
+        x = static_cast<double>(s >> 8) / 8388608.0 - 1.0;
+    }
+    return v;
+}
+
+void CountFrames(benchmark::State& state)
+{
+    state.counters["time_per_frame"] = benchmark::Counter(static_cast<double>(kBlock), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+enum class Motion { kStatic, kModulated, kGliding };
+
+// plain: the per-channel reference form, for comparison with the two-lane loop.
+void EngineBlock(benchmark::State& state, Motion motion, bool plain)
+{
+    DelayMain dm;
+    dm.SetStereo(1);
+    dm.SetMaxDelayTime(8000.0f);
+    dm.SetFs(kRate);
+    dm.SetBloackSize(kBlock);
+    dm.SetFeedBack(0.5f);
+    dm.SetDelayTime(500.0f);
+    dm.SetLFODepth(motion == Motion::kModulated ? 0.5f : 0.0f);
+    dm.SetLFORate(1.0f);
+    std::vector<double> inL = Noise(kBlock, 1), inR = Noise(kBlock, 2), outL(kBlock), outR(kBlock);
+    double* in[2] = {inL.data(), inR.data()};
+    double* out[2] = {outL.data(), outR.data()};
+    dm.Process(in, out, kBlock);
+    bool longer = true;
+    for (auto _ : state) {
+        if (motion == Motion::kGliding && !dm.IsGliding()) {
+            dm.SetDelayTime(longer ? 1500.0f : 500.0f); // glides of 2 s and 1 s
+            longer = !longer;
+        }
+        if (plain) dm.ProcessPlain(in, out, kBlock);
+        else dm.Process(in, out, kBlock);
+        benchmark::DoNotOptimize(outL.data());
+        benchmark::DoNotOptimize(outR.data());
+        benchmark::ClobberMemory();
+    }
+    CountFrames(state);
+}
+
+void BM_DelayMainStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, false); }
+void BM_DelayMainModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, false); }
+void BM_DelayMainGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, false); }
+void BM_DelayMainPlainStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, true); }
+void BM_DelayMainPlainModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, true); }
+void BM_DelayMainPlainGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, true); }
+
+void BM_ConverterUpDown(benchmark::State& state)
+{
+    SamplingRateConverter src;
+    src.init();
+    src.setSRCFactor(4, 101);
+    std::vector<double> inL = Noise(kBlock, 3), inR = Noise(kBlock, 4), upL(4 * kBlock), upR(4 * kBlock), outL(kBlock), outR(kBlock);
+    for (auto _ : state) {
+        src.usrc(inL.data(), inR.data(), upL.data(), upR.data(), kBlock);
+        src.dsrc(upL.data(), upR.data(), outL.data(), outR.data(), kBlock);
+        benchmark::DoNotOptimize(outL.data());
+        benchmark::ClobberMemory();
+    }
+    CountFrames(state);
+}
+
+void BM_CBiquadFilterOneChannel(benchmark::State& state)
+{
+    CBiquadFilter f;
+    f.CalcCoefficients(static_cast<double>(kRate), 8000.0, 0.0, 1.0, 3);
+    std::vector<double> in = Noise(kBlock, 5), out(kBlock);
+    for (auto _ : state) {
+        f.OperateFilter(in.data(), out.data(), kBlock);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    CountFrames(state);
+}
+
+} // namespace
+
+BENCHMARK(BM_DelayMainStatic);
+BENCHMARK(BM_DelayMainModulated);
+BENCHMARK(BM_DelayMainGliding);
+BENCHMARK(BM_DelayMainPlainStatic);
+BENCHMARK(BM_DelayMainPlainModulated);
+BENCHMARK(BM_DelayMainPlainGliding);
+BENCHMARK(BM_ConverterUpDown);
+BENCHMARK(BM_CBiquadFilterOneChannel);
+
+BENCHMARK_MAIN();
