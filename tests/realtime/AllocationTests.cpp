@@ -1,0 +1,80 @@
+// Nothing on the audio thread allocates: every operator new in this program is counted
+// while a test says so.
+#include "tests/effect/EffectFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+thread_local bool gCounting = false;
+std::atomic<long> gAllocations {0};
+
+void* Allocate(std::size_t size)
+{
+    if (gCounting) gAllocations.fetch_add(1);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+
+class CountAllocations {
+public:
+    CountAllocations() { gAllocations = 0; gCounting = true; }
+    ~CountAllocations() { gCounting = false; }
+    long Count() const { return gAllocations.load(); }
+};
+} // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (gCounting) gAllocations.fetch_add(1);
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+TEST(RealTime, ProcessingAndAutomationNeverAllocate)
+{
+    EffectRunner r(true);
+    r.host.opcodes.reserve(100000);
+    r.fx->setBlockSize(256);
+    r.Set(kDelayTime, 500);
+    r.Set(kFeedBack, 500);
+    r.Set(kDepth, 500);
+    r.Set(kRate, 10);
+    r.fx->setParameter(kHpfOn, 1.0f);
+    r.fx->setParameter(kLpfOn, 1.0f);
+    std::vector<float> left(2048, 0.25f), right(2048, -0.25f);
+
+    CountAllocations counter;
+    r.Run(left, right, 256);
+    r.Run(left, right, 2048); // longer than the block size: processed in pieces
+    r.Set(kDelayTime, 120);   // a glide
+    r.Run(left, right, 256);
+    for (int i = 0; i < kNumParams; ++i) r.fx->setParameter(i, 0.37f);
+    r.fx->setParameter(kOnOff, 1.0f);
+    r.fx->setParameter(kOutputGainId, 0.5f);
+    r.Set(kTimeMode, kTimeModeHost);
+    r.host.tempoAt = 97.0;
+    r.Run(left, right, 256);
+    r.fx->setParameter(kOnOff, 0.0f);
+    r.Run(left, right, 256);
+    float peaks[4];
+    r.fx->GetVU(&peaks[0], &peaks[1], &peaks[2], &peaks[3]);
+    EXPECT_EQ(counter.Count(), 0);
+}
+
+TEST(RealTime, TheCounterSeesAllocations)
+{
+    CountAllocations counter;
+    auto* p = new std::vector<int>(10);
+    delete p;
+    EXPECT_EQ(counter.Count(), 2);
+}
