@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds Kestrune, installs the bundle where Linux hosts look for it, and shows what a
-# host reads of it.
+# Builds Kestrune, installs the bundle where Linux hosts look for it, shows what a host
+# reads of it, and renders a demo clip through a factory program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,7 +11,22 @@ cmake --build build -j"$jobs"
 cmake --install build
 
 vst_dir=$(grep -m1 '^KESTRUNE_VST_DIR' build/CMakeCache.txt | cut -d= -f2)
+bundle="$vst_dir/Kestrune"
+render=build/tools/render/kestrune-render
 echo
-echo "Installed: $vst_dir/Kestrune/Kestrune.so"
+echo "Installed: $bundle/Kestrune.so"
 echo
-build/tools/render/kestrune-render --plugin "$vst_dir/Kestrune" --info
+"$render" --plugin "$bundle" --info
+
+# The demo: a dry clip made from nothing, through the installed bundle's "Tape Echo".
+out=out/demo
+mkdir -p "$out"
+program=${KESTRUNE_DEMO_PROGRAM:-4}
+echo
+"$render" --demo "$out/dry.wav" --seconds 8 --rate 48000
+"$render" --plugin "$bundle" --program "$program" --tail 3 "$out/dry.wav" "$out/wet.wav"
+sox -V1 "$out/dry.wav" -n spectrogram -x 900 -y 257 -t "Kestrune demo: dry" -o "$out/dry.png"
+sox -V1 "$out/wet.wav" -n spectrogram -x 900 -y 257 -t "Kestrune demo: wet (program $program)" -o "$out/wet.png"
+echo
+echo "Demo written to $(pwd)/$out:"
+ls -1 "$out"

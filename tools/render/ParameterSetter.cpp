@@ -27,7 +27,7 @@ bool LeadingNumber(const std::string& text, double& value)
     const std::string trimmed = Trim(text);
     char* end = nullptr;
     value = std::strtod(trimmed.c_str(), &end);
-    return end != trimmed.c_str() && std::isfinite(value);
+    return end != trimmed.c_str() && !std::isnan(value); // "-inf" dB is a number at the end of a range
 }
 
 int FindParameter(VstInstance& instance, const std::string& name, std::string& names)
@@ -68,7 +68,8 @@ std::string SetByText(VstInstance& instance, int index, const std::string& name,
     }
     if (first < 0) {
         std::string choices;
-        for (const std::string& s : seen) choices += (choices.empty() ? "" : ", ") + ("\"" + s + "\"");
+        for (size_t i = 0; i < seen.size() && i < 12; ++i) choices += (i ? ", " : "") + ("\"" + seen[i] + "\"");
+        if (seen.size() > 12) choices += ", ...";
         return name + " has no value \"" + wanted + "\" (it shows " + choices + ")";
     }
     instance.SetParameter(index, (static_cast<float>(first) + static_cast<float>(last)) * 0.5f / kSteps);
@@ -84,9 +85,9 @@ std::string SetByNumber(VstInstance& instance, int index, const std::string& nam
     const double smallest = std::min(low, high), largest = std::max(low, high);
     const double slack = 1e-6 * std::max(1.0, std::fabs(largest));
     if (target < smallest - slack || target > largest + slack) {
-        char range[128];
-        std::snprintf(range, sizeof range, "%g to %g", smallest, largest);
-        return name + " = " + std::to_string(target) + " is out of range (" + range + ")";
+        char message[160];
+        std::snprintf(message, sizeof message, " = %g is out of range (%g to %g)", target, smallest, largest);
+        return name + message;
     }
     // Bisection on the displayed number, which rises (or falls) with the normalised value.
     float a = 0.0f, b = 1.0f;
@@ -119,7 +120,7 @@ std::string SetParameterByDisplay(VstInstance& instance, const std::string& name
     double target = 0.0;
     const bool isNumber = LeadingNumber(value, target) && Trim(value).find_first_of(" /") == std::string::npos;
     bool numericDisplay = false;
-    DisplayedNumber(instance, index, 0.0f, numericDisplay);
+    DisplayedNumber(instance, index, 0.5f, numericDisplay);
     if (isNumber && numericDisplay) return SetByNumber(instance, index, name, target);
     return SetByText(instance, index, name, value);
 }
