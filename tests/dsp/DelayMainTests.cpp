@@ -10,55 +10,49 @@
 
 namespace {
 
-// An engine set up the way the effect sets it up.
+// An engine set up the way the effect sets it up, at 44100 Hz (C = 8004 ms).
 struct Engine {
     DelayMain dm;
 
-    explicit Engine(float delayMs = 500.0f, long fs = 44100)
+    explicit Engine(float delayMs, float feedback = 0.0f)
     {
         dm.SetStereo(1);
         dm.SetMaxDelayTime(8000.0f);
-        dm.SetFs(fs);
+        dm.SetFs(44100);
         dm.SetBloackSize(256);
-        dm.SetFeedBack(0.0f);
+        dm.SetFeedBack(feedback);
         dm.SetDelayTime(delayMs);
         dm.SetLFODepth(0.0f);
         dm.SetLFORate(1.0f);
     }
 
-    // Left output for the input on both channels (right output checked equal).
+    // The same input on both channels; returns the left output (the right must match).
     std::vector<double> Run(std::vector<double> in, int block = 256)
     {
         std::vector<double> inR = in, outL(in.size()), outR(in.size());
         for (size_t k = 0; k < in.size(); k += static_cast<size_t>(block)) {
-            const int n = std::min<int>(block, static_cast<int>(in.size() - k));
             double* i[2] = {&in[k], &inR[k]};
             double* o[2] = {&outL[k], &outR[k]};
-            dm.Process(i, o, n);
+            dm.Process(i, o, std::min<int>(block, static_cast<int>(in.size() - k)));
         }
-        for (size_t k = 0; k < in.size(); ++k) EXPECT_EQ(Bits(outL[k]), Bits(outR[k])) << k;
+        EXPECT_EQ(outL, outR);
         return outL;
     }
-
     void Frames(int n) { Run(std::vector<double>(static_cast<size_t>(n), 0.0), 1); }
-
-    double Ms(double pos) const { return (pos + 1.0) * 8004.0; }
-
-    static uint64_t Bits(double v) { return dsptest::Bits(v); }
+    double Ms() const { return (dm.GetCurrentPosition() + 1.0) * 8004.0; }
 };
 
 double Energy(const std::vector<double>& v, size_t from, size_t to)
 {
     double e = 0.0;
-    for (size_t k = from; k < to && k < v.size(); ++k) e += v[k] * v[k];
+    for (size_t k = from; k < to; ++k) e += v[k] * v[k];
     return e;
 }
 
 size_t Peak(const std::vector<double>& v, size_t from, size_t to)
 {
-    return static_cast<size_t>(std::max_element(v.begin() + static_cast<long>(from), v.begin() + static_cast<long>(to),
-                                                [](double a, double b) { return std::fabs(a) < std::fabs(b); }) -
-                               v.begin());
+    auto louder = [](double a, double b) { return std::fabs(a) < std::fabs(b); };
+    return static_cast<size_t>(std::max_element(v.begin() + static_cast<long>(from), v.begin() + static_cast<long>(to), louder) - v.begin());
 }
 
 std::vector<double> Impulse(size_t n)
@@ -70,209 +64,128 @@ std::vector<double> Impulse(size_t n)
 
 } // namespace
 
-TEST(DelayMain, ConstructedForTwoSecondsAtFortyFourKilohertz)
+TEST(DelayMain, LineSizeFollowsTheSampleRate)
 {
-    DelayMain dm;
+    DelayMain dm; // two seconds at 44100 Hz, mono, until configured
     EXPECT_EQ(dm.GetLine().GetLength(), 707008);
     EXPECT_FALSE(dm.GetLine().HasRightBuffer());
     EXPECT_EQ(dm.GetCurrentPosition(), (10.0 - 2004.0) / 2004.0);
-    EXPECT_EQ(dm.GetTargetPosition(), dm.GetCurrentPosition());
-    EXPECT_EQ(dm.GetBlockSize(), 256);
-    EXPECT_FALSE(dm.IsStarted());
-}
-
-TEST(DelayMain, LineSizeFollowsTheSampleRate)
-{
-    DelayMain dm;
     dm.SetStereo(1);
     dm.SetMaxDelayTime(8000.0f);
-    const long table[][2] = {{44100, 2823808}, {48000, 3073536}, {96000, 6147072}, {192000, 12294144}};
-    for (const auto& [fs, n] : table) {
+    for (const auto& [fs, n] : {std::pair{44100L, 2823808L}, {48000L, 3073536L}, {96000L, 6147072L}, {192000L, 12294144L}}) {
         dm.SetFs(fs);
         EXPECT_EQ(dm.GetLine().GetLength(), n) << fs;
         EXPECT_EQ(dm.GetLine().GetModulationSize(), n / 2) << fs;
         EXPECT_TRUE(dm.GetLine().HasRightBuffer());
     }
-    dm.SetFs(44100);
-    EXPECT_EQ(dm.GetFs(), 44100);
 }
 
-TEST(DelayMain, ZeroDelayIsTheConvertedInput)
+TEST(DelayMain, ZeroDelayIsTheConvertedInputAndEchoesComeOnTime)
 {
-    Engine e(0.0f);
+    Engine zero(0.0f);
     const std::vector<double> in = dsptest::Sine(1234.5, 44100.0, 1000, 0.7);
-    const std::vector<double> out = e.Run(in);
-
+    const std::vector<double> out = zero.Run(in);
     SamplingRateConverter src;
     src.setSRCFactor(4, 101);
-    std::vector<double> a = in, b = in, upL(4000), upR(4000), ref(1000), refR(1000);
-    for (size_t k = 0; k < 1000; k += 250) {
-        src.usrc(&a[k], &b[k], upL.data(), upR.data(), 250);
-        src.dsrc(upL.data(), upR.data(), &ref[k], &refR[k], 250);
-    }
-    for (size_t k = 0; k < 1000; ++k) ASSERT_EQ(Engine::Bits(out[k]), Engine::Bits(ref[k])) << k;
-}
+    std::vector<double> a = in, b = in, up(4000), upR(4000), ref(1000), refR(1000);
+    src.usrc(a.data(), b.data(), up.data(), upR.data(), 1000);
+    src.dsrc(up.data(), upR.data(), ref.data(), refR.data(), 1000);
+    EXPECT_EQ(out, ref);
 
-TEST(DelayMain, EchoArrivesAfterTheDelay)
-{
     Engine e(500.0f);
-    const std::vector<double> out = e.Run(Impulse(44200));
-    EXPECT_LT(Energy(out, 0, 22000), 1e-20);
-    const size_t first = Peak(out, 22000, 22100);
-    EXPECT_GE(first, 22050u);
-    EXPECT_LE(first, 22052u);
-    EXPECT_LT(Energy(out, 22200, 44200), 1e-20); // feedback 0: one echo only
+    const std::vector<double> echo = e.Run(Impulse(44200));
+    EXPECT_EQ(Energy(echo, 0, 22000), 0.0);
+    EXPECT_NEAR(static_cast<double>(Peak(echo, 22000, 22100)), 22051.0, 1.0);
+    EXPECT_LT(Energy(echo, 22200, 44200), 1e-20); // feedback 0: one echo only
 }
 
-TEST(DelayMain, FeedbackScalesEachRepeat)
+TEST(DelayMain, GlidesTakeTwiceTheChangeUpOnceDownAndEaseOut)
 {
-    // The line itself repeats exactly (see the CKestrune tests); through the converter
-    // each pass shifts the phase of the folded images, which moves the level by up to ~12 %.
-    std::vector<double> burst = dsptest::Sine(300.0, 44100.0, 70800, 0.5);
-    for (size_t k = 0; k < burst.size(); ++k)
-        burst[k] *= k < 4410 ? std::pow(std::sin(std::numbers::pi * static_cast<double>(k) / 4410.0), 2.0) : 0.0;
-    for (float g : {0.5f, 1.0f}) {
-        Engine e(500.0f);
-        e.dm.SetFeedBack(g);
-        const std::vector<double> out = e.Run(burst);
-        const double echo1 = Energy(out, 22000, 26500), echo2 = Energy(out, 44050, 48550), echo3 = Energy(out, 66100, 70800);
-        EXPECT_NEAR(echo2 / echo1, g * g, 0.1 * g * g) << g;
-        EXPECT_NEAR(echo3 / echo1, std::pow(g, 4.0), 0.15 * std::pow(g, 4.0)) << g;
-    }
-}
-
-TEST(DelayMain, GlideTakesTwiceTheChangeUpAndOnceDown)
-{
-    struct Case {
-        float from, to;
-        int frames; // host frames of 44100 Hz until the position sits on the target
-    };
-    for (const Case c : {Case{100.0f, 200.0f, 8821}, Case{200.0f, 100.0f, 4411}, Case{100.0f, 100.5f, 1}}) {
-        Engine e(c.from);
+    for (const auto& [from, to, frames] : {std::tuple{100.0f, 200.0f, 8821}, {200.0f, 100.0f, 4411}, {100.0f, 100.5f, 1}}) {
+        Engine e(from);
+        e.dm.SetDelayTime(from + 50.0f); // before the first block: a jump, no glide
+        e.dm.SetDelayTime(from);
+        EXPECT_FALSE(e.dm.IsGliding());
         e.Frames(1);
-        e.dm.SetDelayTime(c.to);
-        EXPECT_TRUE(e.dm.IsGliding());
-        int frames = 0;
-        while (e.dm.IsGliding() && frames < 20000) {
-            e.Frames(1);
-            ++frames;
-        }
-        EXPECT_EQ(frames, c.frames) << c.from << " -> " << c.to;
-        EXPECT_EQ(e.dm.GetCurrentPosition(), e.dm.Position(c.to));
+        e.dm.SetDelayTime(to);
+        int n = 0;
+        for (; e.dm.IsGliding() && n < 20000; ++n) e.Frames(1);
+        EXPECT_EQ(n, frames) << from << " -> " << to;
+        EXPECT_EQ(e.dm.GetCurrentPosition(), e.dm.Position(to));
     }
-}
-
-TEST(DelayMain, GlideIsAQuarterSineEaseOut)
-{
     Engine e(100.0f);
     e.Frames(1);
     e.dm.SetDelayTime(200.0f);
-    e.Frames(4410); // half of the 200 ms glide: 17640 raised samples
-    const double start = e.dm.Position(100.0f), span = e.dm.Position(200.0f) - start;
-    const double expected = start + span * std::sin(2.0 * std::numbers::pi * 17639.0 * 1.25 / 176400.0);
-    EXPECT_NEAR(e.dm.GetCurrentPosition(), expected, 1e-12);
-    EXPECT_NEAR(e.Ms(e.dm.GetCurrentPosition()), 100.0 + 100.0 * std::sqrt(0.5), 0.01);
-}
-
-TEST(DelayMain, BeforeTheFirstBlockTimesJump)
-{
-    Engine e(100.0f);
-    e.dm.SetDelayTime(300.0f);
-    e.dm.SetDelayTime(250.0f);
-    EXPECT_FALSE(e.dm.IsGliding());
-    EXPECT_EQ(e.dm.GetCurrentPosition(), e.dm.Position(250.0f));
-    EXPECT_EQ(e.dm.GetModulationCentre(), e.dm.Position(250.0f));
-    std::vector<double> out = e.Run(Impulse(11100));
-    EXPECT_NEAR(static_cast<double>(Peak(out, 10000, 11100)), 11026.0, 1.0);
+    e.Frames(4410); // half the glide: 17640 samples of the quarter sine
+    EXPECT_NEAR(e.Ms(), 100.0 + 100.0 * std::sin(2.0 * std::numbers::pi * 17639.0 * 1.25 / 176400.0), 1e-8);
 
     DelayMain fresh;
-    double zero = 0.0, *io[2] = {&zero, &zero};
+    double s = 0.0, *io[2] = {&s, &s};
     fresh.Process(io, io, 0); // an empty block only marks the start
-    EXPECT_TRUE(fresh.IsStarted());
     fresh.SetDelayTime(20.0f);
     EXPECT_TRUE(fresh.IsGliding());
 }
 
-TEST(DelayMain, DepthOneSwingsFromZeroToTwiceTheDelay)
+TEST(DelayMain, ModulationSwingAndPhase)
 {
     Engine e(500.0f);
     e.dm.SetLFORate(10.0f);
+    e.Frames(100);
+    EXPECT_EQ(e.dm.GetCurrentPosition(), e.dm.Position(500.0f)); // depth 0 stays put
     e.dm.SetLFODepth(1.0f);
-    EXPECT_NEAR(e.dm.GetModulationAmplitude(), 500.0 / 8004.0, 1e-9);
     double lo = 1e9, hi = -1e9;
     for (int k = 0; k < 4410; ++k) { // one period at 10 Hz
         e.Frames(1);
-        lo = std::min(lo, e.Ms(e.dm.GetCurrentPosition()));
-        hi = std::max(hi, e.Ms(e.dm.GetCurrentPosition()));
+        lo = std::min(lo, e.Ms());
+        hi = std::max(hi, e.Ms());
     }
     EXPECT_NEAR(lo, 0.0, 0.01);
     EXPECT_NEAR(hi, 1000.0, 0.01);
 
-    Engine still(500.0f);
-    still.dm.SetLFORate(10.0f);
-    still.Frames(100);
-    EXPECT_EQ(still.dm.GetCurrentPosition(), still.dm.Position(500.0f));
+    Engine p(500.0f);
+    p.dm.SetLFODepth(0.5f);
+    p.Frames(11025); // a quarter period at 1 Hz: the top of the swing
+    EXPECT_NEAR(p.Ms(), 750.0, 0.01);
+    p.dm.SetLFORate(2.0f); // keeps the phase
+    p.Frames(1);
+    EXPECT_NEAR(p.Ms(), 750.0, 0.01);
+    p.dm.SetDelayTime(400.0f); // glides down 100 ms, then swings from phase 0
+    p.Frames(4412);
+    EXPECT_NEAR(p.Ms(), 400.0, 0.1);
+    p.Frames(5512);
+    EXPECT_NEAR(p.Ms(), 600.0, 0.1);
 }
 
-TEST(DelayMain, RateChangeKeepsThePhaseDelayChangeRestartsIt)
-{
-    Engine e(500.0f);
-    e.dm.SetLFODepth(0.5f);
-    e.Frames(11025); // a quarter period at 1 Hz: at the top of the swing
-    const double top = e.Ms(e.dm.GetCurrentPosition());
-    EXPECT_NEAR(top, 750.0, 0.01);
-    e.dm.SetLFORate(2.0f);
-    e.Frames(1);
-    EXPECT_NEAR(e.Ms(e.dm.GetCurrentPosition()), 750.0, 0.01);
-
-    e.dm.SetDelayTime(400.0f); // glides down over 100 ms, then swings from phase 0
-    e.Frames(4411);
-    EXPECT_FALSE(e.dm.IsGliding());
-    e.Frames(1);
-    EXPECT_NEAR(e.Ms(e.dm.GetCurrentPosition()), 400.0, 0.1);
-    e.Frames(5512); // a quarter period at 2 Hz
-    EXPECT_NEAR(e.Ms(e.dm.GetCurrentPosition()), 600.0, 0.1);
-}
-
-TEST(DelayMain, SampleRateChangeAndResetSilenceTheLine)
+TEST(DelayMain, RateChangeResetAndBlockSplitting)
 {
     Engine e(50.0f);
-    const std::vector<double> noise = dsptest::Sine(440.0, 44100.0, 2000);
-    e.Run(noise);
-    e.dm.SetFs(48000);
+    const std::vector<double> tone = dsptest::Sine(440.0, 44100.0, 2000);
+    e.Run(tone);
+    e.dm.SetFs(48000); // a new, silent line: only the filters' last ringing goes in
     EXPECT_EQ(e.dm.GetLine().GetLength(), 3073536);
-    // Only the converter's filters ring out; nothing comes back from the old line.
-    const std::vector<double> after = e.Run(std::vector<double>(5000, 0.0));
-    // (The filters' last ringing, written into the new line, comes back after 50 ms.)
-    for (size_t k = 100; k < 2400; ++k) ASSERT_LT(std::fabs(after[k]), 1e-100) << k;
-
-    e.Run(noise);
-    e.dm.SetDelayTime(80.0f); // a glide under way is overridden by the reset position
+    const std::vector<double> after = e.Run(std::vector<double>(2400, 0.0));
+    EXPECT_LT(Energy(after, 100, 2400), 1e-200);
+    e.Run(tone);
+    e.dm.SetDelayTime(80.0f);
     e.dm.Reset();
     EXPECT_TRUE(e.dm.IsStarted());
     EXPECT_EQ(e.dm.GetCurrentPosition(), e.dm.Position(80.0f));
-    for (double v : e.Run(std::vector<double>(5000, 0.0))) ASSERT_EQ(v, 0.0);
-}
+    EXPECT_EQ(e.Run(std::vector<double>(5000, 0.0)), std::vector<double>(5000, 0.0));
 
-TEST(DelayMain, LongBlocksInPiecesAndInPlaceGiveTheSameBits)
-{
-    Engine a(3.0f), b(3.0f);
-    a.dm.SetFeedBack(0.6f);
-    b.dm.SetFeedBack(0.6f);
+    // Blocks longer than the work buffers go in pieces; in place or split, the same bits.
+    Engine a(3.0f, 0.6f), b(3.0f, 0.6f);
     a.dm.SetLFODepth(0.3f);
     b.dm.SetLFODepth(0.3f);
-    const std::vector<double> in = dsptest::Sine(987.0, 44100.0, 3000);
-    const std::vector<double> whole = a.Run(in, 1000); // longer than the 256 frames given
-    std::vector<double> l = in, r = in;
-    for (size_t k = 0; k < in.size(); k += 37) {
-        const int n = std::min<int>(37, static_cast<int>(in.size() - k));
+    const std::vector<double> whole = a.Run(tone, 1000);
+    std::vector<double> l = tone, r = tone;
+    for (size_t k = 0; k < tone.size(); k += 37) {
         double* io[2] = {&l[k], &r[k]};
-        b.dm.Process(io, io, n);
+        b.dm.Process(io, io, std::min<int>(37, static_cast<int>(tone.size() - k)));
     }
-    for (size_t k = 0; k < in.size(); ++k) ASSERT_EQ(Engine::Bits(l[k]), Engine::Bits(whole[k])) << k;
+    EXPECT_EQ(l, whole);
 }
 
-TEST(DelayMain, BadSettingsAreRefused)
+TEST(DelayMain, BadSettingsAndSamplesAreHandled)
 {
     Engine e(500.0f);
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
@@ -282,7 +195,6 @@ TEST(DelayMain, BadSettingsAreRefused)
     e.dm.SetLFORate(-inf);
     e.dm.SetMaxDelayTime(-5.0f);
     e.dm.SetFs(0);
-    e.dm.SetFs(-44100);
     e.dm.SetBloackSize(0);
     EXPECT_EQ(e.dm.GetDelayTime(), 500.0f);
     EXPECT_EQ(e.dm.GetFeedBack(), 0.0f);
@@ -291,36 +203,24 @@ TEST(DelayMain, BadSettingsAreRefused)
     EXPECT_EQ(e.dm.GetMaxDelayTime(), 8000.0f);
     EXPECT_EQ(e.dm.GetFs(), 44100);
     EXPECT_EQ(e.dm.GetBlockSize(), 256);
-
-    e.dm.SetMaxDelayTime(1e30f); // a line that could never be addressed
+    e.dm.SetMaxDelayTime(1e30f); // a line that could never be addressed: refused
     e.dm.SetFs(44100);
     EXPECT_EQ(e.dm.GetLine().GetLength(), 2823808);
-    e.dm.SetMaxDelayTime(8000.0f);
 
-    // Absurd but finite settings and non-finite samples still give finite output.
     std::vector<double> in = dsptest::Sine(100.0, 44100.0, 600);
     in[7] = std::numeric_limits<double>::quiet_NaN();
     in[70] = std::numeric_limits<double>::infinity();
     e.dm.SetFeedBack(1.0f);
     e.dm.SetLFODepth(1e30f);
-    e.Run(in);
-    e.dm.SetDelayTime(3e38f);
-    for (double v : e.Run(in)) ASSERT_TRUE(std::isfinite(v));
-    e.dm.SetDelayTime(-3e38f);
-    for (double v : e.Run(in)) ASSERT_TRUE(std::isfinite(v));
-}
+    for (float t : {3e38f, -3e38f, 8000.0f})
+        for (double v : (e.dm.SetDelayTime(t), e.Run(in))) ASSERT_TRUE(std::isfinite(v)) << t;
 
-TEST(DelayMain, MonoEngineLeavesTheRightChannelUndelayed)
-{
-    DelayMain dm; // never set to stereo
-    dm.SetFeedBack(0.0f);
-    dm.SetLFODepth(0.0f);
-    dm.SetDelayTime(20.0f);
-    std::vector<double> l = Impulse(2000), r = Impulse(2000), ol(2000), orr(2000);
-    double* in[2] = {l.data(), r.data()};
-    double* out[2] = {ol.data(), orr.data()};
-    dm.Process(in, out, 256);
-    dm.Process(in, out, 0);
-    EXPECT_LT(Energy(ol, 0, 256), 1e-20);   // left is delayed by 20 ms
-    EXPECT_GT(Energy(orr, 0, 8), 0.1);      // right only passes the converter
+    DelayMain mono; // never set to stereo: the right channel only passes the converter
+    mono.SetDelayTime(20.0f);
+    std::vector<double> l = Impulse(256), r = Impulse(256), ol(256), orr(256);
+    double* i[2] = {l.data(), r.data()};
+    double* o[2] = {ol.data(), orr.data()};
+    mono.Process(i, o, 256);
+    EXPECT_EQ(Energy(ol, 0, 256), 0.0);
+    EXPECT_GT(Energy(orr, 0, 8), 0.1);
 }

@@ -9,34 +9,14 @@
 
 namespace dsptest {
 
-// H(e^jw) of b0 + b1 z^-1 + b2 z^-2 over 1 + a1 z^-1 + a2 z^-2 at f Hz.
+// H(e^jw) of (b0 + b1 z^-1 + b2 z^-2) / (1 + a1 z^-1 + a2 z^-2) at f Hz.
 inline std::complex<double> Transfer(double b0, double b1, double b2, double a1, double a2, double f, double fs)
 {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * f / fs);
-    const std::complex<double> z2 = z1 * z1;
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * f / fs), z2 = z1 * z1;
     return (b0 + b1 * z1 + b2 * z2) / (1.0 + a1 * z1 + a2 * z2);
 }
 
-// |H| of b0 + b1 z^-1 + b2 z^-2 over 1 + a1 z^-1 + a2 z^-2 at f Hz.
-inline double Magnitude(double b0, double b1, double b2, double a1, double a2, double f, double fs)
-{
-    return std::abs(Transfer(b0, b1, b2, a1, a2, f, fs));
-}
-
 inline double Db(double gain) { return 20.0 * std::log10(gain); }
-
-// Frequency between lo and hi where a falling (or rising) response crosses -3 dB.
-template <typename Response> double MinusThreeDbPoint(Response response, double lo, double hi)
-{
-    const double level = 1.0 / std::sqrt(2.0);
-    const bool fallingAtLo = response(lo) > level;
-    for (int it = 0; it < 200; ++it) {
-        const double mid = 0.5 * (lo + hi);
-        if ((response(mid) > level) == fallingAtLo) lo = mid;
-        else hi = mid;
-    }
-    return 0.5 * (lo + hi);
-}
 
 inline std::vector<double> Sine(double f, double fs, size_t n, double amplitude = 1.0)
 {
@@ -45,19 +25,13 @@ inline std::vector<double> Sine(double f, double fs, size_t n, double amplitude 
     return v;
 }
 
-// Amplitude of the f Hz component of v[from..], by projection on sine and cosine
-// over a whole number of periods.
+// Amplitude of the f Hz component of v[from..], projected over whole periods.
 inline double AmplitudeAt(const std::vector<double>& v, size_t from, double f, double fs)
 {
-    const size_t periods = static_cast<size_t>(std::floor(static_cast<double>(v.size() - from) * f / fs));
-    const size_t n = static_cast<size_t>(std::floor(static_cast<double>(periods) * fs / f));
-    double s = 0.0, c = 0.0;
-    for (size_t k = 0; k < n; ++k) {
-        const double ph = 2.0 * std::numbers::pi * f * static_cast<double>(k) / fs;
-        s += v[from + k] * std::sin(ph);
-        c += v[from + k] * std::cos(ph);
-    }
-    return 2.0 * std::hypot(s, c) / static_cast<double>(n);
+    const size_t n = static_cast<size_t>(std::floor(std::floor(static_cast<double>(v.size() - from) * f / fs) * fs / f));
+    std::complex<double> acc = 0.0;
+    for (size_t k = 0; k < n; ++k) acc += v[from + k] * std::polar(1.0, 2.0 * std::numbers::pi * f * static_cast<double>(k) / fs);
+    return 2.0 * std::abs(acc) / static_cast<double>(n);
 }
 
 inline uint64_t Bits(double v)
