@@ -1,16 +1,25 @@
-// Nothing on the audio thread allocates: every operator new in this program is counted
-// while a test says so.
+// Nothing on the audio thread allocates or takes a lock other than the effect's own:
+// every operator new and every pthread mutex lock in this program is seen while a test
+// says so.
 #include "tests/effect/EffectFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <mutex>
 #include <new>
+#include <pthread.h>
 
 namespace {
 thread_local bool gCounting = false;
 std::atomic<long> gAllocations {0};
+// Distinct mutexes locked while counting (a fixed array: recording must not allocate).
+constexpr int kMaxMutexes = 16;
+pthread_mutex_t* gLocked[kMaxMutexes] = {};
+int gLockedCount = 0;
+long gLockCalls = 0;
 
 void* Allocate(std::size_t size)
 {
@@ -21,11 +30,33 @@ void* Allocate(std::size_t size)
 
 class CountAllocations {
 public:
-    CountAllocations() { gAllocations = 0; gCounting = true; }
+    CountAllocations()
+    {
+        gAllocations = 0;
+        gLockedCount = 0;
+        gLockCalls = 0;
+        gCounting = true;
+    }
     ~CountAllocations() { gCounting = false; }
     long Count() const { return gAllocations.load(); }
+    int DistinctMutexes() const { return gLockedCount; }
+    long LockCalls() const { return gLockCalls; }
 };
 } // namespace
+
+// Interposed: the program's own definition comes before libc's.
+extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex)
+{
+    using Lock = int (*)(pthread_mutex_t*);
+    static const Lock real = reinterpret_cast<Lock>(::dlsym(RTLD_NEXT, "pthread_mutex_lock"));
+    if (gCounting) {
+        ++gLockCalls;
+        bool known = false;
+        for (int i = 0; i < gLockedCount; ++i) known = known || gLocked[i] == mutex;
+        if (!known && gLockedCount < kMaxMutexes) gLocked[gLockedCount++] = mutex;
+    }
+    return real(mutex);
+}
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
@@ -69,12 +100,18 @@ TEST(RealTime, ProcessingAndAutomationNeverAllocate)
     float peaks[4];
     r.fx->GetVU(&peaks[0], &peaks[1], &peaks[2], &peaks[3]);
     EXPECT_EQ(counter.Count(), 0);
+    EXPECT_GT(counter.LockCalls(), 0);
+    EXPECT_EQ(counter.DistinctMutexes(), 1) << "only the effect's own lock";
 }
 
-TEST(RealTime, TheCounterSeesAllocations)
+TEST(RealTime, TheCountersSeeAllocationsAndLocks)
 {
+    std::mutex a, b;
     CountAllocations counter;
     auto* p = new std::vector<int>(10);
     delete p;
+    { std::lock_guard<std::mutex> la(a); }
+    { std::lock_guard<std::mutex> lb(b); }
     EXPECT_EQ(counter.Count(), 2);
+    EXPECT_EQ(counter.DistinctMutexes(), 2);
 }
