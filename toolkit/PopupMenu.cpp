@@ -115,7 +115,8 @@ void PopupMenu::grab()
 {
     // Another client may hold a grab for a moment (the click that opened us): try a little.
     for (int attempt = 0; attempt < kGrabTries; ++attempt) {
-        const int pointer = XGrabPointer(display, window, True,
+        // All pointer and key events come to the menu, in its coordinates, wherever they happen.
+        const int pointer = XGrabPointer(display, window, False,
                                          ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
                                          GrabModeAsync, None, None, CurrentTime);
         if (pointer == GrabSuccess)
@@ -123,7 +124,7 @@ void PopupMenu::grab()
         poll(nullptr, 0, 10);
     }
     for (int attempt = 0; attempt < kGrabTries; ++attempt) {
-        if (XGrabKeyboard(display, window, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess)
+        if (XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess)
             break;
         poll(nullptr, 0, 10);
     }

@@ -1,0 +1,296 @@
+// Keyboard and modal parts under Xvfb: the inline text field, pop-up menus, the save dialog,
+// the alert and the modifier state.
+#include <gtest/gtest.h> // before X11, whose macros clash with its names
+
+#include "XvfbHarness.h"
+#include "port/UiServices.h"
+#include "toolkit/CTextEdit.h"
+#include "toolkit/PopupMenu.h"
+#include "toolkit/PresetSave.h"
+#include "toolkit/ResourceFolder.h"
+#include "toolkit/X11View.h"
+
+#include <cstring>
+
+using namespace VSTGUI;
+using namespace toolkit_test;
+
+namespace {
+
+struct Hooks : CControlListener {
+    int returns = 0;
+    int escapes = 0;
+    int changes = 0;
+    void valueChanged(CDrawContext*, CView*) override { ++changes; }
+    static void onReturn(void* self) { ++static_cast<Hooks*>(self)->returns; }
+    static void onEscape(void* self) { ++static_cast<Hooks*>(self)->escapes; }
+};
+
+// What the mouse-down callback of the menu tests does: open the menu at the click.
+struct MenuCall {
+    std::vector<std::string> titles;
+    int current = -1;
+    int result = -2;
+    void* platformView = nullptr;
+};
+
+void openMenu(CDrawContext*, CPoint0&, long, void* user)
+{
+    auto* call = static_cast<MenuCall*>(user);
+    std::vector<char*> items;
+    for (std::string& title : call->titles)
+        items.push_back(title.data());
+    call->result = DoPopupMenu(g_pEventVSTGUI, call->platformView, call->current, items.data(), int(items.size()));
+}
+
+class ControlsTest : public ::testing::Test {
+protected:
+    Host host;
+    CFrame0* frame = nullptr;
+    void SetUp() override
+    {
+        ASSERT_NE(host.display, nullptr) << "no X display: run under xvfb-run";
+        frame = new CFrame0(CRect0(0, 0, 300, 200), host.parent(), nullptr, nullptr);
+        ASSERT_TRUE(frame->isOpen());
+        frame->dispatchEvents();
+    }
+    void TearDown() override
+    {
+        if (frame)
+            frame->forget();
+    }
+    X11View* view() const { return static_cast<X11View*>(frame->getPlatformView()); }
+    // The item centre of a menu opened by a click at frame point (x, y).
+    std::pair<int, int> menuItem(int x, int y, int item) const
+    {
+        return {kHostX + x + 1 + 40, kHostY + y + 1 + 4 + item * 20 + 10};
+    }
+};
+
+} // namespace
+
+TEST_F(ControlsTest, TextFieldTakesTypingAndRaisesReturn)
+{
+    Hooks hooks;
+    CTextEdit* edit = new CTextEdit(CRect0(20, 20, 120, 40), &hooks, 3, "1250");
+    edit->returnHook = Hooks::onReturn;
+    edit->escapeHook = Hooks::onEscape;
+    edit->hookContext = &hooks;
+    frame->addView(edit);
+    edit->takeFocus();
+    ASSERT_TRUE(edit->isEditing());
+    EXPECT_TRUE(edit->field().hasSelection()); // all text selected on focus
+    host.type("q2.5");
+    host.tap(XK_Left);
+    host.tap(XK_BackSpace);
+    host.tap(XK_End);
+    host.type("0");
+    ASSERT_TRUE(pump(*frame, [&] { return edit->field().text() == "q250"; })) << edit->field().text();
+    host.tap(XK_Return);
+    ASSERT_TRUE(pump(*frame, [&] { return hooks.returns == 1; }));
+    EXPECT_FALSE(edit->isEditing());
+    EXPECT_EQ(hooks.escapes, 0);
+    EXPECT_EQ(hooks.changes, 1);
+    char text[256];
+    edit->getText(text);
+    EXPECT_STREQ(text, "q250");
+
+    edit->takeFocus();
+    host.type("7");
+    host.tap(XK_KP_Enter);
+    ASSERT_TRUE(pump(*frame, [&] { return hooks.returns == 2; }));
+    EXPECT_EQ(edit->getTextString(), "7");
+    frame->removeView(edit, true);
+}
+
+TEST_F(ControlsTest, TextFieldEscapeTabAndFocusLossEndTheEdit)
+{
+    Hooks hooks;
+    CTextEdit* edit = new CTextEdit(CRect0(20, 20, 120, 40), &hooks, 3, "80");
+    edit->returnHook = Hooks::onReturn;
+    edit->escapeHook = Hooks::onEscape;
+    edit->hookContext = &hooks;
+    frame->addView(edit);
+
+    edit->takeFocus();
+    host.tap(XK_Escape);
+    ASSERT_TRUE(pump(*frame, [&] { return hooks.escapes == 1; }));
+    EXPECT_FALSE(edit->isEditing());
+    EXPECT_EQ(hooks.changes, 0); // unchanged text is not reported
+
+    edit->takeFocus();
+    host.type("5");
+    host.tap(XK_Tab);
+    ASSERT_TRUE(pump(*frame, [&] { return !edit->isEditing(); }));
+    EXPECT_EQ(hooks.returns, 0);
+    EXPECT_EQ(hooks.escapes, 1);
+    EXPECT_EQ(edit->getTextString(), "5");
+
+    edit->takeFocus();
+    XSetInputFocus(host.display, host.window, RevertToParent, CurrentTime);
+    XFlush(host.display);
+    ASSERT_TRUE(pump(*frame, [&] { return !edit->isEditing(); }));
+    frame->removeView(edit, true);
+}
+
+TEST_F(ControlsTest, MenuChoiceByPointerByKeysAndCancel)
+{
+    MenuCall call{{"Init", "Slap", "Tape", "Slap"}, 1, -2, view()};
+    frame->mouseDownCallback = openMenu;
+    frame->callbackUser = &call;
+
+    {
+        const auto item2 = menuItem(40, 30, 2);
+        Script script({[&] { host.moveTo(item2.first, item2.second); }, [&] { host.button(1, true); },
+                       [&] { host.button(1, false); }});
+        host.click(kHostX + 40, kHostY + 30);
+        ASSERT_TRUE(pump(*frame, [&] { return call.result != -2; }, 5000));
+        EXPECT_EQ(call.result, 2);
+        EXPECT_STREQ(gSelectedMenuItem, "Tape");
+    }
+    {
+        call.result = -2;
+        std::this_thread::sleep_for(std::chrono::milliseconds(450));
+        Script script({[&] { host.tap(XK_Down); }, [&] { host.tap(XK_Down); }, [&] { host.tap(XK_Return); }});
+        host.click(kHostX + 40, kHostY + 30);
+        ASSERT_TRUE(pump(*frame, [&] { return call.result != -2; }, 5000));
+        EXPECT_EQ(call.result, 1); // from the checked item 1: down to 3, "Slap", whose first match is 1
+        EXPECT_STREQ(gSelectedMenuItem, "Slap");
+    }
+    {
+        call.result = -2;
+        std::this_thread::sleep_for(std::chrono::milliseconds(450));
+        Script script({[&] { host.tap(XK_Escape); }});
+        host.click(kHostX + 40, kHostY + 30);
+        ASSERT_TRUE(pump(*frame, [&] { return call.result != -2; }, 5000));
+        EXPECT_EQ(call.result, -1);
+        EXPECT_EQ(gSelectedMenuItem[0], 0);
+    }
+    {
+        call.result = -2;
+        std::this_thread::sleep_for(std::chrono::milliseconds(450));
+        Script script({[&] { host.click(kHostX + 380, kHostY + 300); }});
+        host.click(kHostX + 40, kHostY + 30);
+        ASSERT_TRUE(pump(*frame, [&] { return call.result != -2; }, 5000));
+        EXPECT_EQ(call.result, -1); // a click outside cancels
+    }
+    char* none = nullptr;
+    EXPECT_EQ(DoPopupMenu(nullptr, view(), 0, &none, 1), -1);
+    EXPECT_EQ(PopupMenu::rowHeightFor(32, 1024), 20);
+    EXPECT_LE(PopupMenu::rowHeightFor(32, 480) * 32 + 8, 480); // 32 programs fit a small screen
+}
+
+namespace {
+
+class DialogTest : public ControlsTest {
+protected:
+    void SetUp() override
+    {
+        ControlsTest::SetUp();
+        SetResourceFolder(KESTRUNE_SOURCE_RESOURCES);
+        for (int i = 0; i < 32; ++i)
+            names.push_back("Program " + std::to_string(i));
+        for (std::string& n : names)
+            pointers.push_back(n.data());
+    }
+    void TearDown() override
+    {
+        SetResourceFolder(nullptr);
+        ControlsTest::TearDown();
+    }
+    int run(std::vector<std::function<void()>> steps)
+    {
+        Script script(std::move(steps));
+        std::memset(name, 'x', sizeof name);
+        return DoModalPresetDialog(view(), name, sizeof name, 4, pointers.data(), 32);
+    }
+    // Root position of a dialog element's centre.
+    std::pair<int, int> at(const char* element)
+    {
+        InterfaceFile file;
+        std::string error;
+        file.load(std::string(KESTRUNE_SOURCE_RESOURCES) + "/PresetSave", error);
+        const InterfaceElement* e = file.outlet(element) ? file.outlet(element) : file.withAction(element);
+        const Window dialog = host.findWindow("Save Program");
+        EXPECT_NE(dialog, 0u);
+        return host.rootOf(dialog, int(e->rect.left + e->rect.width() / 2), int(e->rect.top + e->rect.height() / 2));
+    }
+    std::vector<std::string> names;
+    std::vector<char*> pointers;
+    char name[256];
+};
+
+} // namespace
+
+TEST_F(DialogTest, TypedNameAndReturnSaveTheCurrentProgram)
+{
+    const int result = run({[&] { host.type("warm:lead"); }, [&] { host.tap(XK_Return); }});
+    EXPECT_EQ(result, 4);
+    EXPECT_STREQ(name, "lead"); // the part after the first colon
+}
+
+TEST_F(DialogTest, EscapeAndCancelButtonReturnMinusOne)
+{
+    EXPECT_EQ(run({[&] { host.type("zz"); }, [&] { host.tap(XK_Escape); }}), -1);
+    EXPECT_EQ(run({[&] { auto p = at("OnCANCEL:"); host.click(p.first, p.second); }}), -1);
+    EXPECT_EQ(host.findWindow("Save Program"), 0u); // the window is gone
+}
+
+TEST_F(DialogTest, ListChoiceProposesItsNameAndOkButtonConfirms)
+{
+    std::pair<int, int> list;
+    const int result = run({[&] { list = at("mList"); host.click(list.first, list.second); },
+                            // The list opens below itself; item 7 sits 4 + 7 rows down.
+                            [&] { host.moveTo(list.first, list.second + 13 + 4 + 7 * 20 + 10); },
+                            [&] { host.button(1, true); }, [&] { host.button(1, false); },
+                            [&] { auto p = at("OnOK:"); host.click(p.first, p.second); }});
+    EXPECT_EQ(result, 7);
+    EXPECT_STREQ(name, "Program 7");
+}
+
+TEST_F(DialogTest, OnlyOneDialogRunsAtATime)
+{
+    int nested = -2;
+    const int result = run({[&] {
+                                char inner[16];
+                                nested = DoModalPresetDialog(view(), inner, sizeof inner, 0, pointers.data(), 32);
+                            },
+                            [&] { host.tap(XK_Return); }});
+    EXPECT_EQ(nested, -1);
+    EXPECT_EQ(result, 4);
+    EXPECT_STREQ(name, "Program 4");
+}
+
+TEST_F(ControlsTest, KeyStateFollowsTheServerModifiers)
+{
+    EXPECT_EQ(GetKeyState(16), 0);
+    host.key(XK_Shift_L, true);
+    XSync(host.display, False);
+    EXPECT_EQ(GetKeyState(16), short(-32768));
+    EXPECT_EQ(GetKeyState(17), 0);
+    host.key(XK_Shift_L, false);
+    host.key(XK_Control_L, true);
+    XSync(host.display, False);
+    EXPECT_EQ(GetKeyState(17), short(-32768));
+    EXPECT_EQ(GetKeyState(16), 0);
+    host.key(XK_Control_L, false);
+    XSync(host.display, False);
+    EXPECT_EQ(GetKeyState(17), 0);
+    EXPECT_EQ(GetKeyState(20), 0);
+}
+
+TEST_F(ControlsTest, AlertWaitsForOkAndReturns1000)
+{
+    // The alert runs its own loop: a helper thread with its own connection presses Return.
+    std::thread presser([] {
+        Display* display = XOpenDisplay(nullptr);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Return), True, CurrentTime);
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Return), False, CurrentTime);
+        XCloseDisplay(display);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(AfxMessageBoxN("Failed to Save"), 1000);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300)); // it did wait
+    presser.join();
+}

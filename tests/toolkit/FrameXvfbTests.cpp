@@ -1,0 +1,220 @@
+// A frame embedded in a host window under Xvfb: the child window, exposes per rectangle,
+// the button word, double clicks, the wheel, and a screenshot of a drawn bitmap.
+#include <gtest/gtest.h> // before X11, whose macros clash with its names
+
+#include "TestImages.h"
+#include "XvfbHarness.h"
+#include "toolkit/ButtonState.h"
+#include "toolkit/CBitmap0.h"
+#include "toolkit/CDrawContext.h"
+#include "toolkit/ResourceFolder.h"
+#include "toolkit/X11View.h"
+
+#include <X11/Xatom.h>
+
+using namespace VSTGUI;
+using namespace toolkit_test;
+
+namespace {
+
+struct Recorder {
+    std::vector<CRect0> draws;
+    std::vector<CRect0> clips;
+    std::vector<long> downs, ups, moves;
+    std::vector<CPoint0> downPoints;
+    std::vector<long> wheels;
+    CBitmap0* bitmap = nullptr;
+    CPoint0 bitmapOffset;
+};
+
+void onDraw(CDrawContext* context, void* user, long left, long top, long right, long bottom)
+{
+    auto* r = static_cast<Recorder*>(user);
+    r->draws.emplace_back(left, top, right, bottom);
+    CRect0 clip;
+    r->clips.push_back(context->getClipRect(clip));
+    if (r->bitmap)
+        r->bitmap->draw(context, CRect0(0, 0, 300, 200), r->bitmapOffset);
+}
+void onDown(CDrawContext*, CPoint0& where, long buttons, void* user)
+{
+    static_cast<Recorder*>(user)->downs.push_back(buttons);
+    static_cast<Recorder*>(user)->downPoints.push_back(where);
+}
+void onUp(CDrawContext*, CPoint0&, long buttons, void* user) { static_cast<Recorder*>(user)->ups.push_back(buttons); }
+void onMove(CDrawContext*, CPoint0&, long buttons, void* user) { static_cast<Recorder*>(user)->moves.push_back(buttons); }
+void onWheel(CDrawContext* context, CPoint0&, long distance, long distance2, void* user)
+{
+    EXPECT_EQ(context, nullptr);
+    EXPECT_EQ(distance, distance2);
+    static_cast<Recorder*>(user)->wheels.push_back(distance);
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    Host host;
+    Recorder recorder;
+    CFrame0* frame = nullptr;
+
+    void SetUp() override
+    {
+        ASSERT_NE(host.display, nullptr) << "no X display: run under xvfb-run";
+        frame = new CFrame0(CRect0(0, 0, 300, 200), host.parent(), nullptr, nullptr);
+        ASSERT_TRUE(frame->isOpen());
+        frame->drawCallback = onDraw;
+        frame->mouseDownCallback = onDown;
+        frame->mouseUpCallback = onUp;
+        frame->mouseMovedCallback = onMove;
+        frame->wheelCallback = onWheel;
+        frame->callbackUser = &recorder;
+        pump(*frame, [&] { return !recorder.draws.empty(); });
+        recorder.draws.clear();
+        recorder.clips.clear();
+    }
+    void TearDown() override
+    {
+        if (frame)
+            frame->forget();
+    }
+    Window frameWindow() const { return static_cast<X11View*>(frame->getPlatformView())->getWindow(); }
+};
+
+} // namespace
+
+TEST_F(FrameTest, ChildWindowIsEmbeddedWithXEmbedInfoAndGoesWithTheFrame)
+{
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    XQueryTree(host.display, frameWindow(), &root, &parent, &children, &count);
+    if (children)
+        XFree(children);
+    EXPECT_EQ(parent, host.window);
+
+    const Atom embed = XInternAtom(host.display, "_XEMBED_INFO", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    ASSERT_EQ(XGetWindowProperty(host.display, frameWindow(), embed, 0, 2, False, AnyPropertyType, &type, &format,
+                                 &items, &remaining, &data), Success);
+    ASSERT_EQ(items, 2u);
+    const long* info = reinterpret_cast<long*>(data);
+    EXPECT_EQ(info[0], 0);
+    EXPECT_EQ(info[1], 1);
+    XFree(data);
+
+    // A second frame at the same time has a connection of its own.
+    CFrame0* second = new CFrame0(CRect0(0, 0, 50, 50), host.parent(), nullptr, nullptr);
+    ASSERT_TRUE(second->isOpen());
+    EXPECT_NE(static_cast<X11View*>(second->getPlatformView())->getDisplay(),
+              static_cast<X11View*>(frame->getPlatformView())->getDisplay());
+    second->forget();
+    frame->forget();
+    frame = nullptr;
+    XSync(host.display, False);
+    XQueryTree(host.display, host.window, &root, &parent, &children, &count);
+    if (children)
+        XFree(children);
+    EXPECT_EQ(count, 0u);
+
+    CFrame0 detached(CRect0(0, 0, 10, 10), nullptr, nullptr, nullptr);
+    EXPECT_FALSE(detached.isOpen());
+    EXPECT_EQ(detached.getPlatformView(), nullptr);
+    detached.invalidRect(CRect0(0, 0, 5, 5)); // ignored
+    detached.remember(); // stack object: keep forget() from deleting it
+}
+
+TEST_F(FrameTest, EachInvalidRectangleIsDrawnOnItsOwnWithItsClip)
+{
+    frame->invalidRect(CRect0(10, 10, 40, 30));
+    frame->invalidRect(CRect0(200, 100, 260, 180));
+    InvalidateNSView(frame->getPlatformView(), 100, 5, 20, 20);
+    ASSERT_TRUE(pump(*frame, [&] { return recorder.draws.size() >= 3; }));
+    ASSERT_EQ(recorder.draws.size(), 3u);
+    EXPECT_EQ(recorder.draws[0], CRect0(10, 10, 40, 30));
+    EXPECT_EQ(recorder.draws[1], CRect0(200, 100, 260, 180));
+    EXPECT_EQ(recorder.draws[2], CRect0(100, 5, 120, 25));
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(recorder.clips[i], recorder.draws[i]);
+
+    recorder.draws.clear();
+    frame->invalidRect(CRect0(290, 190, 400, 400)); // cut to the frame
+    ASSERT_TRUE(pump(*frame, [&] { return !recorder.draws.empty(); }));
+    EXPECT_EQ(recorder.draws[0], CRect0(290, 190, 300, 200));
+}
+
+TEST_F(FrameTest, ButtonsModifiersAndMovesArriveWithTheButtonWord)
+{
+    host.click(kHostX + 20, kHostY + 30, 1);
+    ASSERT_TRUE(pump(*frame, [&] { return recorder.ups.size() == 1; }));
+    EXPECT_EQ(recorder.downs.back(), kLButton);
+    EXPECT_EQ(recorder.downPoints.back(), CPoint0(20, 30));
+    EXPECT_EQ(recorder.ups.back(), kLButton);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(450)); // no double click with the next
+    host.click(kHostX + 60, kHostY + 30, 3);
+    host.key(XK_Shift_L, true);
+    host.click(kHostX + 90, kHostY + 30, 2);
+    host.key(XK_Shift_L, false);
+    ASSERT_TRUE(pump(*frame, [&] { return recorder.ups.size() == 3; }));
+    EXPECT_EQ(recorder.downs[1], kRButton);
+    EXPECT_EQ(recorder.downs[2], kMButton | kShift);
+
+    recorder.moves.clear();
+    host.moveTo(kHostX + 100, kHostY + 100);
+    host.button(1, true);
+    host.moveTo(kHostX + 120, kHostY + 110);
+    host.button(1, false);
+    ASSERT_TRUE(pump(*frame, [&] { return recorder.ups.size() == 4; }));
+    ASSERT_FALSE(recorder.moves.empty());
+    EXPECT_EQ(recorder.moves.back(), kLButton); // dragged with the left button held
+}
+
+TEST_F(FrameTest, SecondQuickClickCarriesTheDoubleClickFlag)
+{
+    host.click(kHostX + 50, kHostY + 50);
+    host.click(kHostX + 51, kHostY + 50);
+    ASSERT_TRUE(pump(*frame, [&] { return recorder.downs.size() == 2; }));
+    EXPECT_EQ(recorder.downs[0], kLButton);
+    EXPECT_EQ(recorder.downs[1], kLButton | kDoubleClick);
+    std::this_thread::sleep_for(std::chrono::milliseconds(450));
+    host.click(kHostX + 51, kHostY + 50);
+    ASSERT_TRUE(pump(*frame, [&] { return recorder.downs.size() == 3; }));
+    EXPECT_EQ(recorder.downs[2], kLButton);
+}
+
+TEST_F(FrameTest, WheelButtonsGoToTheWheelCallback)
+{
+    host.click(kHostX + 50, kHostY + 50, 4);
+    host.click(kHostX + 50, kHostY + 50, 5);
+    ASSERT_TRUE(pump(*frame, [&] { return recorder.wheels.size() == 2; }));
+    EXPECT_EQ(recorder.wheels[0], 1);
+    EXPECT_EQ(recorder.wheels[1], -1);
+    EXPECT_TRUE(recorder.downs.empty());
+}
+
+TEST_F(FrameTest, ScreenshotShowsTheBitmapFrameChosenBySourceOffset)
+{
+    ScratchFolder resources("kestrune-shot");
+    writePatternPng(resources.file("3005.png"), 300, 400, false); // two frames of 200 rows
+    SetResourceFolder(resources.path.c_str());
+    CBitmap0* strip = new CBitmap0(3005);
+    SetResourceFolder(nullptr);
+    ASSERT_TRUE(strip->isLoaded());
+    recorder.bitmap = strip;
+    recorder.bitmapOffset = CPoint0(0, 200);
+    frame->invalidRect(CRect0(0, 0, 300, 200));
+    ASSERT_TRUE(pump(*frame, [&] { return !recorder.draws.empty(); }));
+
+    cairo_surface_t* shot = host.capture(frameWindow(), 300, 200);
+    std::filesystem::create_directories(KESTRUNE_SCREENSHOT_DIR);
+    const std::string file = std::string(KESTRUNE_SCREENSHOT_DIR) + "/frame-bitmap.png";
+    EXPECT_EQ(cairo_surface_write_to_png(shot, file.c_str()), CAIRO_STATUS_SUCCESS);
+    for (int y : {0, 57, 199})
+        for (int x : {0, 123, 299})
+            EXPECT_EQ(pixelAt(shot, x, y) & 0xFFFFFF, patternPixel(x, y + 200)) << x << "," << y;
+    cairo_surface_destroy(shot);
+    recorder.bitmap = nullptr;
+    strip->forget();
+}
