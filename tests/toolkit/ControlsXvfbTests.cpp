@@ -2,6 +2,7 @@
 // the alert and the modifier state.
 #include <gtest/gtest.h> // before X11, whose macros clash with its names
 
+#include "TestImages.h"
 #include "XvfbHarness.h"
 #include "port/UiServices.h"
 #include "toolkit/CTextEdit.h"
@@ -14,6 +15,7 @@
 
 using namespace VSTGUI;
 using namespace toolkit_test;
+using toolkit_test::pixelAt;
 
 namespace {
 
@@ -141,12 +143,23 @@ TEST_F(ControlsTest, MenuChoiceByPointerByKeysAndCancel)
 
     {
         const auto item2 = menuItem(40, 30, 2);
-        Script script({[&] { host.moveTo(item2.first, item2.second); }, [&] { host.button(1, true); },
+        uint32_t checkedRow = 0, plainRow = 0;
+        Script script({[&] {
+                           cairo_surface_t* shot = host.capture(DefaultRootWindow(host.display), 120, 88, kHostX + 41,
+                                                                kHostY + 31);
+                           saveShot(shot, "menu.png");
+                           checkedRow = pixelAt(shot, 100, 4 + 20 + 10);
+                           plainRow = pixelAt(shot, 100, 4 + 10);
+                           cairo_surface_destroy(shot);
+                       },
+                       [&] { host.moveTo(item2.first, item2.second); }, [&] { host.button(1, true); },
                        [&] { host.button(1, false); }});
         host.click(kHostX + 40, kHostY + 30);
         ASSERT_TRUE(pump(*frame, [&] { return call.result != -2; }, 5000));
         EXPECT_EQ(call.result, 2);
         EXPECT_STREQ(gSelectedMenuItem, "Tape");
+        EXPECT_EQ(checkedRow & 0xFFFFFF, 0x3875D7u); // the current item starts highlighted
+        EXPECT_EQ(plainRow & 0xFFFFFF, 0xF2F2F2u);
     }
     {
         call.result = -2;
@@ -224,7 +237,17 @@ protected:
 
 TEST_F(DialogTest, TypedNameAndReturnSaveTheCurrentProgram)
 {
-    const int result = run({[&] { host.type("warm:lead"); }, [&] { host.tap(XK_Return); }});
+    uint32_t okFill = 0;
+    const int result = run({[&] { host.type("warm:lead"); },
+                            [&] {
+                                const Window dialog = host.findWindow("Save Program");
+                                cairo_surface_t* shot = host.capture(dialog, 380, 150);
+                                saveShot(shot, "save-dialog.png");
+                                okFill = pixelAt(shot, 290, 110);
+                                cairo_surface_destroy(shot);
+                            },
+                            [&] { host.tap(XK_Return); }});
+    EXPECT_EQ(okFill & 0xFFFFFF, 0x3875D7u); // OK is drawn as the default button
     EXPECT_EQ(result, 4);
     EXPECT_STREQ(name, "lead"); // the part after the first colon
 }

@@ -11,6 +11,7 @@
 #include <X11/keysym.h>
 #include <cairo.h>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -120,10 +121,10 @@ public:
         return {rx, ry};
     }
     // A copy of that window area as an image surface (RGB24).
-    cairo_surface_t* capture(Window of, int width, int height)
+    cairo_surface_t* capture(Window of, int width, int height, int x = 0, int y = 0)
     {
         XSync(display, False);
-        XImage* image = XGetImage(display, of, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+        XImage* image = XGetImage(display, of, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
         cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
         cairo_surface_flush(surface);
         unsigned char* data = cairo_image_surface_get_data(surface);
@@ -139,6 +140,13 @@ public:
     Display* display = nullptr;
     Window window = 0;
 };
+
+// Writes a screenshot under the build folder.
+inline void saveShot(cairo_surface_t* shot, const char* name)
+{
+    std::filesystem::create_directories(KESTRUNE_SCREENSHOT_DIR);
+    cairo_surface_write_to_png(shot, (std::string(KESTRUNE_SCREENSHOT_DIR) + "/" + name).c_str());
+}
 
 // Dispatches the frame's events until done() or the time runs out.
 inline bool pump(VSTGUI::CFrame0& frame, const std::function<bool()>& done, int timeoutMs = 2000)
