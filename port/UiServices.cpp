@@ -55,7 +55,10 @@ public:
             XNextEvent(display, &event);
             handle(event, deleteWindow);
         }
+        cairo_device_t* device = cairo_device_reference(cairo_surface_get_device(surface));
         cairo_surface_destroy(surface);
+        cairo_device_finish(device); // cairo's per-connection state goes with the connection
+        cairo_device_destroy(device);
         XDestroyWindow(display, window);
         XSync(display, False);
     }

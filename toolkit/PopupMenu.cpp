@@ -134,8 +134,9 @@ void PopupMenu::render()
 {
     if (!surface)
         return;
-    CDrawContext context(nullptr, surface, width, height);
+    // The font outlives the context, which holds a reference to it.
     CFontDesc font("Lucida Grande", std::min(13, rowHeight - 4), kNormalFace);
+    CDrawContext context(nullptr, surface, width, height);
     context.setFont(&font);
     context.setFillColor(kMenuBack);
     context.setFrameColor(kMenuBorder);

@@ -47,8 +47,14 @@ X11View::X11View(CFrame0* owner, Window parent, int w, int h, const char* title,
 
 X11View::~X11View()
 {
+    cairo_device_t* device = surface ? cairo_device_reference(cairo_surface_get_device(surface)) : nullptr;
     if (surface)
         cairo_surface_destroy(surface);
+    if (device) {
+        // Releases cairo's per-connection state before the connection closes.
+        cairo_device_finish(device);
+        cairo_device_destroy(device);
+    }
     if (window) {
         unregisterWindow(display, window);
         XDestroyWindow(display, window);

@@ -149,8 +149,8 @@ TEST(DrawContext, LineHeightComesFromTheFontBoundingBox)
 {
     double ratio = 0.0;
     ASSERT_TRUE(headBox("Arial:bold", ratio));
+    CFontDesc arial("Arial", 32, kBoldFace); // fonts outlive the contexts that hold them
     COffscreenContext context(kNoFrame, 10, 10);
-    CFontDesc arial("Arial", 32, kBoldFace);
     context.setFont(&arial);
     EXPECT_EQ(context.getLineHeight(), int(32 * ratio));
     context.setFont(&arial, 16, -1); // another size: a new descriptor, same name
@@ -163,13 +163,13 @@ TEST(DrawContext, LineHeightComesFromTheFontBoundingBox)
 
 TEST(DrawContext, TextPlacementFollowsTheAlignmentAndBaselineFormulas)
 {
-    COffscreenContext context(kNoFrame, 10, 10);
     CFontDesc arial("Arial", 32, kBoldFace);
+    CFontDesc helvetica("Helvetica", 11, kNormalFace);
+    COffscreenContext context(kNoFrame, 10, 10);
     context.setFont(&arial);
     const int lineHeight = context.getLineHeight();
     // mid = 123 - 35 / 2 = 106, a = 16 + 106 - 1 = 121, baseline = a - (a - 88 - lh) / 2.
     EXPECT_EQ(context.textBaseline(CRect0(330, 88, 416, 123)), 121 - (121 - 88 - lineHeight) / 2);
-    CFontDesc helvetica("Helvetica", 11, kNormalFace);
     context.setFont(&helvetica);
     const int small = context.getLineHeight();
     // mid = 119 - 14 / 2 = 112, a = 5 + 112 - 1 = 116.
@@ -192,8 +192,8 @@ TEST(DrawContext, TextPlacementFollowsTheAlignmentAndBaselineFormulas)
 
 TEST(DrawContext, DrawnTextSitsOnTheBaselineInsideTheClippedRectangle)
 {
-    COffscreenContext context(kNoFrame, 80, 40, CColor(0, 0, 0, 255));
     CFontDesc font("Arial", 16, kBoldFace);
+    COffscreenContext context(kNoFrame, 80, 40, CColor(0, 0, 0, 255));
     context.setFont(&font);
     context.setFontColor(CColor(255, 255, 255, 255));
     const CRect0 box(10, 5, 70, 30);
