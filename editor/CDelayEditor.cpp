@@ -1,34 +1,172 @@
 #include "editor/CDelayEditor.h"
 
-#include "plugin/AudioEffect.h"
+#include "editor/CUIWindow.h"
+#include "plugin/AudioEffectX.h"
+#include "port/Folders.h"
+#include "toolkit/CBitmap0.h"
+#include "toolkit/CFrame0.h"
+#include "toolkit/ResourceFolder.h"
+
+#include <atomic>
+#include <chrono>
 
 namespace {
-VstInt32 gKnobMode = 0;
+
+constexpr long kBackgroundBitmap = 3005;
+
+// Stored for hosts that ask; nothing in the panel reads it.
+std::atomic<VstInt32> gKnobMode {0};
+
+// Milliseconds of a sixtieth-of-a-second tick clock, in unsigned 32-bit arithmetic.
+uint32_t TickClockMs()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    const auto ticks = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() * 60 / 1000);
+    return ticks * 1000u / 60u;
 }
+
+} // namespace
 
 CDelayEditor::CDelayEditor(AudioEffect* effect) : AEffEditor(effect)
 {
     if (effect) effect->setEditor(this);
 }
 
-bool CDelayEditor::getRect(ERect** rect)
+CDelayEditor::~CDelayEditor()
 {
-    if (rect) *rect = nullptr;
-    return false;
+    if (m_view) close();
+    if (m_background) m_background->forget();
 }
 
-bool CDelayEditor::open(void*)
+VSTGUI::CBitmap0* CDelayEditor::GetBackground()
 {
-    return false;
+    if (!m_background) {
+        // Bitmaps come from the Resources folder beside the loaded library; a host (or a tool
+        // linking the editor in) that set the folder already keeps its choice.
+        if (VSTGUI::GetResourceFolder().empty())
+            VSTGUI::SetResourceFolder((GetModuleFolder() + "Resources/").c_str());
+        m_background = new VSTGUI::CBitmap0(kBackgroundBitmap);
+        m_rect.top = 0;
+        m_rect.left = 0;
+        m_rect.bottom = static_cast<int16_t>(m_background->getHeight());
+        m_rect.right = static_cast<int16_t>(m_background->getWidth());
+    }
+    return m_background;
+}
+
+bool CDelayEditor::getRect(ERect** rect)
+{
+    GetBackground();
+    if (rect) *rect = &m_rect;
+    return true;
+}
+
+bool CDelayEditor::open(void* parent)
+{
+    if (m_view) return true;
+    VSTGUI::CBitmap0* background = GetBackground();
+    const VSTGUI::CCoord width = background->getWidth();
+    const VSTGUI::CCoord height = background->getHeight();
+    auto* frame = new VSTGUI::CFrame0(VSTGUI::CRect0(0, 0, width, height), parent, nullptr, this);
+    if (!frame->isOpen()) {
+        // No X display or no usable parent window: tell the host there is no panel.
+        frame->forget();
+        return false;
+    }
+    m_systemWindow = parent;
+    m_frame = frame;
+    m_frame->setBackground(background);
+    m_view = new CUIWindow(m_frame);
+    m_frame->drawCallback = callback_draw;
+    m_frame->mouseDownCallback = callback_mouseD;
+    m_frame->mouseUpCallback = callback_mouseU;
+    m_frame->mouseMovedCallback = callback_mouseM;
+    m_frame->wheelCallback = callback_mouseW;
+    m_frame->callbackUser = m_view;
+    m_window.m_hWnd = parent;
+    m_view->MakeWindow(&m_window, background, this);
+    m_view->MoveWindow(0, 0, static_cast<int>(width), static_cast<int>(height), true);
+    return true;
 }
 
 void CDelayEditor::close()
 {
-    AEffEditor::close();
+    m_systemWindow = nullptr;
+    if (m_view) {
+        m_view->DestroyWindow();
+        delete m_view;
+        m_view = nullptr;
+    }
+    // The frame goes too: its window leaves the host's window and its X connection closes.
+    if (m_frame) {
+        m_frame->forget();
+        m_frame = nullptr;
+    }
+}
+
+void CDelayEditor::idle()
+{
+    if (!m_view) return;
+    m_view->idle();
+    m_frame->dispatchEvents();
 }
 
 bool CDelayEditor::setKnobMode(VstInt32 mode)
 {
     gKnobMode = mode;
     return true;
+}
+
+long CDelayEditor::getKnobMode() const
+{
+    return gKnobMode;
+}
+
+void CDelayEditor::doIdleStuff()
+{
+    const uint32_t clock = TickClockMs();
+    const int32_t ahead = static_cast<int32_t>(m_nextIdleMs - clock);
+    if (ahead > 54) return;
+    idle();
+    m_nextIdleMs = clock + (ahead > 0 ? 104u : 100u);
+    m_inIdle = true;
+    if (m_effect) m_effect->masterIdle();
+    m_inIdle = false;
+}
+
+void CDelayEditor::beginEdit(long index)
+{
+    if (auto* effect = dynamic_cast<AudioEffectX*>(m_effect)) effect->beginEdit(static_cast<VstInt32>(index));
+}
+
+void CDelayEditor::endEdit(long index)
+{
+    if (auto* effect = dynamic_cast<AudioEffectX*>(m_effect)) effect->endEdit(static_cast<VstInt32>(index));
+}
+
+void callback_draw(VSTGUI::CDrawContext* context, void* user, long left, long top, long right, long bottom)
+{
+    static_cast<CUIWindow*>(user)->draw(context, static_cast<int>(left), static_cast<int>(top),
+                                        static_cast<int>(right), static_cast<int>(bottom));
+}
+
+void callback_mouseD(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons, void* user)
+{
+    static_cast<CUIWindow*>(user)->mouseD(context, where, buttons);
+}
+
+void callback_mouseU(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons, void* user)
+{
+    static_cast<CUIWindow*>(user)->mouseU(context, where, buttons);
+}
+
+void callback_mouseM(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons, void* user)
+{
+    static_cast<CUIWindow*>(user)->mouseM(context, where, buttons);
+}
+
+// The wheel turns the knob under the pointer.
+void callback_mouseW(VSTGUI::CDrawContext*, VSTGUI::CPoint0& where, long distance, long, void* user)
+{
+    static_cast<CUIWindow*>(user)->mouseW(where, distance);
 }

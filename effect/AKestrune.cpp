@@ -159,14 +159,20 @@ void AKestrune::setParameter(VstInt32 index, float value)
     UpdateModify();
 }
 
+int AKestrune::HostIndexOf(int id)
+{
+    if (id == kOutputGainId) return kOutputLevel;
+    if (id == kInputGainId) return kInputLevel;
+    return id >= 0 && id < kNumParams ? id : -1;
+}
+
+// The editor brackets each gesture with begin- and end-of-edit itself (a drag spans many
+// changes), so this only reports the change.
 void AKestrune::setParameterFromUI(int index, float value, int)
 {
     setParameter(index, value);
-    const int hostIndex = index == kOutputGainId ? kOutputLevel : index == kInputGainId ? kInputLevel : index;
-    if (m_audioMaster && hostIndex >= 0 && hostIndex < kNumParams) {
-        callHost(audioMasterAutomate, hostIndex, 0, nullptr, getParameter(hostIndex));
-        endEdit(hostIndex);
-    }
+    const int hostIndex = HostIndexOf(index);
+    if (m_audioMaster && hostIndex >= 0) callHost(audioMasterAutomate, hostIndex, 0, nullptr, getParameter(hostIndex));
 }
 
 void AKestrune::UpdateModify()

@@ -2,6 +2,7 @@
 #include "tools/render/AudioRender.h"
 #include "tools/render/Bench.h"
 #include "tools/render/DemoClip.h"
+#include "tools/render/PanelPicture.h"
 #include "tools/render/PluginInfo.h"
 #include "tools/render/PluginSession.h"
 #include "tools/render/RenderOptions.h"
@@ -42,9 +43,7 @@ int main(int argc, char** argv)
     case RenderOptions::Mode::Render: return RenderFile(options);
     case RenderOptions::Mode::Bench: return RunBench(options);
     case RenderOptions::Mode::Demo: return WriteDemoClip(options);
-    case RenderOptions::Mode::Panel:
-        std::fprintf(stderr, "kestrune-render: the panel picture is not available in this build\n");
-        return 1;
+    case RenderOptions::Mode::Panel: return WritePanelPicture(options);
     case RenderOptions::Mode::Info: break;
     }
     PluginSession session(options.plugins.front(), options.sampleRate, options.blockSize, options.tempo);

@@ -1,0 +1,241 @@
+// The main view's pointer handling and what it runs itself: the program menu, the note
+// menu, the time-mode indicator, the save dialog and a click on the changed mark.
+#include "editor/CUIWindow.h"
+
+#include "editor/CDelayEditor.h"
+#include "editor/SaveName.h"
+#include "effect/AKestrune.h"
+#include "port/SjisText.h"
+#include "port/UiServices.h"
+#include "toolkit/ButtonState.h"
+#include "toolkit/CBitmap0.h"
+#include "toolkit/CDrawContext.h"
+#include "toolkit/CFrame0.h"
+#include "toolkit/PopupMenu.h"
+#include "toolkit/PresetSave.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kShiftKey = 16;
+constexpr unsigned int kNoteCommandBase = 1200;
+constexpr int kNameBufferBytes = 256;
+constexpr int kNoteMenuMax = 16;
+
+CPoint ToPoint(const VSTGUI::CPoint0& where)
+{
+    return CPoint(static_cast<int32_t>(where.h), static_cast<int32_t>(where.v));
+}
+
+} // namespace
+
+void CUIWindow::mouseD(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons)
+{
+    if (!(buttons & VSTGUI::kLButton)) return;
+    if (buttons & VSTGUI::kDoubleClick)
+        OnLButtonDblClk(context, ToPoint(where));
+    else
+        OnLButtonDown(context, ToPoint(where));
+}
+
+void CUIWindow::mouseU(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons)
+{
+    if (buttons & VSTGUI::kLButton) OnLButtonUp(context, ToPoint(where));
+}
+
+void CUIWindow::mouseM(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long)
+{
+    OnMouseMove(context, ToPoint(where));
+}
+
+void CUIWindow::mouseW(VSTGUI::CPoint0& where, long distance)
+{
+    const CPoint point = ToPoint(where);
+    const signed char fine = GetKeyState(kShiftKey) < 0 ? 1 : 0;
+    VSTGUI::CDrawContext* context = m_frame->createDrawContext0();
+    for (CControlBase* control : m_controls)
+        if (control->m_enabled) control->MouseWheel(point, static_cast<float>(distance), fine, context);
+    context->forget();
+}
+
+void CUIWindow::OnMouseMove(VSTGUI::CDrawContext* context, CPoint point)
+{
+    for (CControlBase* control : m_controls)
+        if (control->IsTracking()) control->MouseMove(point, context);
+}
+
+bool CUIWindow::PressOwnControl(CControlBase* control, VSTGUI::CDrawContext* context, CPoint point)
+{
+    if (control == &m_swProgram) {
+        RunProgramMenu(context);
+    } else if (control == &m_txNote) {
+        RunNoteMenu();
+    } else if (control == &m_swTimeMode) {
+        ChooseTimeMode(point);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CUIWindow::OnLButtonDblClk(VSTGUI::CDrawContext* context, CPoint point)
+{
+    m_pressing = true;
+    for (CControlBase* control : m_controls) {
+        if (!control->m_enabled || !control->HitTest(point)) continue;
+        // The menus and the indicator take a quick second click as another press.
+        if (PressOwnControl(control, context, point)) {
+            if (control == &m_swProgram) return;
+        } else if (control->PtInControl(point)) {
+            control->LButtonDblClk(context); // knobs return to their default
+        }
+    }
+}
+
+void CUIWindow::OnLButtonDown(VSTGUI::CDrawContext* context, CPoint point)
+{
+    m_pressing = true;
+    for (CControlBase* control : m_controls) {
+        // A disabled control (the time knob in HOST mode, the note display in MS mode)
+        // takes no press.
+        const bool hit = control->m_enabled && control->HitTest(point);
+        if (hit && PressOwnControl(control, context, point)) {
+            if (control == &m_swProgram) return; // the program menu ends the walk
+        } else if (hit && control->PtInControl(point)) {
+            // A knob starts its drag in PtInControl: the host hears of the gesture now.
+            const int hostIndex = AKestrune::HostIndexOf(static_cast<int>(control->m_id));
+            if (control->IsTracking() && hostIndex >= 0
+                && std::find(m_openGestures.begin(), m_openGestures.end(), hostIndex) == m_openGestures.end()) {
+                m_editor->beginEdit(hostIndex);
+                m_openGestures.push_back(hostIndex);
+            }
+            control->LButtonDown(context);
+        } else if (!hit && control->m_editKind != 0) {
+            control->HideEdit(); // a click elsewhere closes an open edit
+        }
+    }
+}
+
+void CUIWindow::OnLButtonUp(VSTGUI::CDrawContext* context, CPoint point)
+{
+    // Only the controls that took the press get the release: a drag that began elsewhere
+    // leaves the control under the release point alone.
+    for (CControlBase* control : m_controls)
+        if (control->IsTracking()) control->LButtonUp(point, context);
+    m_pressing = false;
+    EndGestures();
+
+    const int saveWidth = static_cast<int>(m_bmSave->getWidth());
+    const CRect saveArea(352, 12, 352 + saveWidth, 12 + static_cast<int>(m_bmSave->getHeight()));
+    if (saveArea.PtInRect(point)) {
+        RunSaveDialog();
+    } else if (m_changedRect.PtInRect(point)) {
+        GetEffect()->ProgramToInitial();
+        ApplyPendingViewChanges();
+    }
+}
+
+void CUIWindow::ProgramNamesUtf8(char (*names)[80], char** pointers)
+{
+    AKestrune* effect = GetEffect();
+    for (int i = 0; i < kNumPrograms; ++i) {
+        char sjis[32] = {};
+        effect->getProgramNameIndexed(0, i, sjis);
+        sjis[sizeof sjis - 1] = '\0';
+        CheckSJISAndToUFT8(sjis, names[i]);
+        pointers[i] = names[i];
+    }
+}
+
+void CUIWindow::RunProgramMenu(VSTGUI::CDrawContext* context)
+{
+    // The button shows its pressed look while the menu is open.
+    if (context) {
+        m_swProgram.SetValue(1.0f, context, 0);
+        m_swProgram.DrawControl(context);
+    }
+    char names[kNumPrograms][80];
+    char* pointers[kNumPrograms];
+    ProgramNamesUtf8(names, pointers);
+    AKestrune* effect = GetEffect();
+    int result = -1;
+    if (g_pEventVSTGUI && m_frame->getPlatformView())
+        result = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), effect->getProgram(), pointers, kNumPrograms);
+    if (result >= 0 && result < kNumPrograms) {
+        effect->CopyPgFrom(result);
+        ApplyPendingViewChanges();
+        InvalidateRect(&m_changedRect, false);
+    }
+    if (context) {
+        m_swProgram.SetValue(0.0f, context, 0);
+        m_swProgram.DrawControl(context);
+    }
+    // The menu's nested loop took the release: no drag outlives it.
+    m_pressing = false;
+}
+
+void CUIWindow::RunNoteMenu()
+{
+    AKestrune* effect = GetEffect();
+    ParamData* note = effect->GetParam(kNote);
+    const ParamValueNames* names = effect->GetValueNames(note->list);
+    const int count = std::min(note->max - note->min + 1, kNoteMenuMax);
+    if (!names || count < 1) return;
+    char titles[kNoteMenuMax][80];
+    char* pointers[kNoteMenuMax];
+    for (int i = 0; i < count; ++i) {
+        const char* name = static_cast<uint32_t>(i) < names->count && names->names[i] ? names->names[i] : "";
+        CheckSJISAndToUFT8(name, titles[i]);
+        pointers[i] = titles[i];
+    }
+    int result = -1;
+    if (g_pEventVSTGUI && m_frame->getPlatformView())
+        result = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), note->GetInt() - note->min, pointers, count);
+    if (result >= 0 && result < count) OnSelSyncNote(kNoteCommandBase + static_cast<unsigned int>(result));
+    m_pressing = false;
+}
+
+void CUIWindow::OnSelSyncNote(unsigned int command)
+{
+    ParamData* note = GetEffect()->GetParam(kNote);
+    const int n = std::clamp(static_cast<int>(command - kNoteCommandBase), note->min, note->max);
+    const float value = note->max == note->min
+                            ? 0.0f
+                            : static_cast<float>(n - note->min) / static_cast<float>(note->max - note->min);
+    note->Store(value);
+    ParameterFromUI(kNote, value, 0);
+}
+
+void CUIWindow::ChooseTimeMode(CPoint point)
+{
+    const int third = m_swTimeMode.m_rect.Width() / 3;
+    if (third <= 0) return; // an indicator narrower than three pixels has no thirds
+    int k = (point.x - m_swTimeMode.m_rect.left) / third;
+    if (k > 2) k = 0;
+    ParamData* mode = GetEffect()->GetParam(kTimeMode);
+    const int n = std::clamp(k + mode->min, mode->min, mode->max);
+    const float value = mode->max == mode->min
+                            ? 0.0f
+                            : static_cast<float>(n - mode->min) / static_cast<float>(mode->max - mode->min);
+    mode->Store(value);
+    ParameterFromUI(kTimeMode, value, 0);
+}
+
+void CUIWindow::RunSaveDialog()
+{
+    AKestrune* effect = GetEffect();
+    char names[kNumPrograms][80];
+    char* pointers[kNumPrograms];
+    ProgramNamesUtf8(names, pointers);
+    char typed[kNameBufferBytes] = {};
+    const int result = DoModalPresetDialog(m_frame->getPlatformView(), typed, kNameBufferBytes, effect->getProgram(),
+                                           pointers, kNumPrograms);
+    if (result < 0 || result >= kNumPrograms) return;
+    typed[kNameBufferBytes - 1] = '\0';
+    char name[kProgramNameBytes + 1];
+    MakeSjisProgramName(typed, name);
+    effect->SaveProgram(result, CString(name));
+    ApplyPendingViewChanges();
+    InvalidateRect(&m_changedRect, false);
+}

@@ -1,0 +1,39 @@
+#include "editor/EditorFonts.h"
+
+#include "toolkit/CFontDesc.h"
+
+namespace {
+
+// Made on first use (thread-safely, as a function-local static) and released when the
+// library is unloaded or the process exits.
+class SharedFont {
+public:
+    SharedFont(const char* name, long size, long style) : font(new VSTGUI::CFontDesc(name, size, style)) {}
+    ~SharedFont() { font->forget(); }
+    SharedFont(const SharedFont&) = delete;
+    SharedFont& operator=(const SharedFont&) = delete;
+    VSTGUI::CFontDesc* get() const { return font; }
+
+private:
+    VSTGUI::CFontDesc* font;
+};
+
+} // namespace
+
+VSTGUI::CFontDesc* ValueFont()
+{
+    static SharedFont font("Helvetica", 11, VSTGUI::kNormalFace);
+    return font.get();
+}
+
+VSTGUI::CFontDesc* TimeFont()
+{
+    static SharedFont font("Arial", 32, VSTGUI::kBoldFace);
+    return font.get();
+}
+
+VSTGUI::CFontDesc* TempoFont()
+{
+    static SharedFont font("Arial", 16, VSTGUI::kBoldFace);
+    return font.get();
+}
