@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libsamplerate0-dev libsndfile1-dev
-  libx11-dev libxfixes-dev libxtst-dev libcairo2-dev libpango1.0-dev
+  libx11-dev libxfixes-dev libxtst-dev libcairo2-dev libpango1.0-dev libjpeg62-turbo-dev
   fonts-liberation2 fonts-dejavu-core fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps sox libsox-fmt-all
