@@ -6,9 +6,12 @@
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CFrame0.h"
 #include "toolkit/ResourceFolder.h"
+#include "toolkit/X11View.h"
 
 #include <atomic>
 #include <chrono>
+#include <dlfcn.h>
+#include <mutex>
 
 namespace {
 
@@ -23,6 +26,19 @@ uint32_t TickClockMs()
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     const auto ticks = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() * 60 / 1000);
     return ticks * 1000u / 60u;
+}
+
+// Drawing text registers pango's GObject types, which can never be unregistered: if the host
+// unloaded this library (and pango with it) and loaded it again, the stale registrations would
+// crash it. Once a panel opens, the library stays loaded until the process ends.
+void KeepLibraryLoaded()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Dl_info info {};
+        if (::dladdr(reinterpret_cast<void*>(&KeepLibraryLoaded), &info) && info.dli_fname)
+            ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    });
 }
 
 } // namespace
@@ -64,6 +80,7 @@ bool CDelayEditor::getRect(ERect** rect)
 bool CDelayEditor::open(void* parent)
 {
     if (m_view) return true;
+    KeepLibraryLoaded();
     VSTGUI::CBitmap0* background = GetBackground();
     const VSTGUI::CCoord width = background->getWidth();
     const VSTGUI::CCoord height = background->getHeight();
@@ -99,6 +116,9 @@ void CDelayEditor::close()
     }
     // The frame goes too: its window leaves the host's window and its X connection closes.
     if (m_frame) {
+        // A round trip first: cairo may still have a shared-memory attach in flight, which the
+        // server must see before cairo detaches the segment while closing (else BadAccess).
+        if (auto* view = static_cast<VSTGUI::X11View*>(m_frame->getPlatformView())) XSync(view->getDisplay(), False);
         m_frame->forget();
         m_frame = nullptr;
     }

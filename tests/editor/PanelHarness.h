@@ -1,0 +1,276 @@
+#pragma once
+// A host stand-in for the panel tests under Xvfb: Kestrune loaded from the built bundle
+// through the test host, its panel embedded in a top-level window of ours, editor-idle
+// called at 30 Hz from the test's loop while an audio thread processes blocks, and a
+// second X connection that drives the pointer and keys with XTest from its own thread
+// (menus and dialogs run nested loops inside editor-idle).
+#include "plugin/VstInterface.h"
+#include "tools/host/VstHost.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <cairo.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace panel_test {
+
+using namespace std::chrono_literals;
+
+// One X connection of the test: windows, XTest input, screenshots.
+class XDriver {
+public:
+    XDriver() : display(XOpenDisplay(nullptr)) {}
+    ~XDriver()
+    {
+        if (display) XCloseDisplay(display);
+    }
+    XDriver(const XDriver&) = delete;
+    XDriver& operator=(const XDriver&) = delete;
+
+    void moveTo(int x, int y)
+    {
+        XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
+        XFlush(display);
+    }
+    void button(bool down)
+    {
+        XTestFakeButtonEvent(display, 1, down, CurrentTime);
+        XFlush(display);
+    }
+    void click(int x, int y)
+    {
+        moveTo(x, y);
+        std::this_thread::sleep_for(40ms);
+        button(true);
+        std::this_thread::sleep_for(40ms);
+        button(false);
+    }
+    void key(KeySym keysym, bool down)
+    {
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, keysym), down, CurrentTime);
+        XFlush(display);
+    }
+    void tap(KeySym keysym)
+    {
+        key(keysym, true);
+        key(keysym, false);
+        std::this_thread::sleep_for(15ms);
+    }
+    // Lower-case letters, digits and punctuation whose keysym is their ASCII code.
+    void type(const std::string& text)
+    {
+        for (char c : text) tap(KeySym(static_cast<unsigned char>(c)));
+    }
+    // The first top-level window named name, or 0.
+    Window findWindow(const char* name)
+    {
+        Window root = 0, parent = 0, found = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count && !found; ++i) {
+            char* title = nullptr;
+            if (XFetchName(display, children[i], &title) && title) {
+                if (std::string(title) == name) found = children[i];
+                XFree(title);
+            }
+        }
+        if (children) XFree(children);
+        return found;
+    }
+    Window waitForWindow(const char* name, std::chrono::milliseconds timeout = 3000ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        Window found = 0;
+        while (!(found = findWindow(name)) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(100ms); // let it map and grab
+        return found;
+    }
+    std::vector<Window> children(Window of)
+    {
+        Window root = 0, parent = 0;
+        Window* list = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, of, &root, &parent, &list, &count);
+        std::vector<Window> result(list, list + count);
+        if (list) XFree(list);
+        return result;
+    }
+    std::pair<int, int> rootOf(Window of, int x, int y)
+    {
+        int rx = 0, ry = 0;
+        Window child = 0;
+        XTranslateCoordinates(display, of, DefaultRootWindow(display), x, y, &rx, &ry, &child);
+        return {rx, ry};
+    }
+    Window createWindow(int x, int y, int width, int height, const char* name)
+    {
+        XSetWindowAttributes attributes {};
+        attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
+        attributes.event_mask = StructureNotifyMask;
+        const Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, unsigned(width),
+                                            unsigned(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                            CWBackPixel | CWEventMask, &attributes);
+        XStoreName(display, window, name);
+        XMapWindow(display, window);
+        XEvent event;
+        do XWindowEvent(display, window, StructureNotifyMask, &event);
+        while (event.type != MapNotify);
+        XSync(display, False);
+        return window;
+    }
+    // A copy of the window's area (RGB24); the caller destroys it.
+    cairo_surface_t* capture(Window of, int width, int height)
+    {
+        XSync(display, False);
+        XImage* image = XGetImage(display, of, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+        if (!image) return surface;
+        cairo_surface_flush(surface);
+        unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                reinterpret_cast<uint32_t*>(data + y * stride)[x] = uint32_t(XGetPixel(image, x, y)) & 0xFFFFFFu;
+        cairo_surface_mark_dirty(surface);
+        XDestroyImage(image);
+        return surface;
+    }
+
+    Display* display;
+};
+
+inline uint32_t pixelAt(cairo_surface_t* surface, int x, int y)
+{
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    return reinterpret_cast<const uint32_t*>(data + y * cairo_image_surface_get_stride(surface))[x] & 0xFFFFFFu;
+}
+
+// Pixels of the two surfaces' rectangle that differ.
+inline int differingPixels(cairo_surface_t* a, cairo_surface_t* b, int left, int top, int right, int bottom)
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) count += pixelAt(a, x, y) != pixelAt(b, x, y);
+    return count;
+}
+
+// One Kestrune instance with its panel in a window of ours and an audio thread.
+class PanelSession {
+public:
+    PanelSession(const VstLibrary& library, XDriver& x, int left, int top) : fx(library), x(x)
+    {
+        fx.Dispatch(effOpen);
+        fx.Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+        fx.Dispatch(effSetBlockSize, 0, kBlock);
+        fx.Dispatch(effMainsChanged, 0, 1);
+        ERect* rect = nullptr;
+        fx.Dispatch(effEditGetRect, 0, 0, &rect);
+        if (rect) {
+            width = rect->right - rect->left;
+            height = rect->bottom - rect->top;
+        }
+        host = x.createWindow(left, top, width > 0 ? width : 100, height > 0 ? height : 100, "panel host");
+    }
+    ~PanelSession()
+    {
+        StopAudio();
+        Close();
+        fx.Dispatch(effMainsChanged, 0, 0);
+        fx.Close();
+        XDestroyWindow(x.display, host);
+        XSync(x.display, False);
+    }
+
+    bool Open() { return fx.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t(host))) != 0; }
+    void Close() { fx.Dispatch(effEditClose); }
+    void Idle() { fx.Dispatch(effEditIdle); }
+
+    // Editor-idle at 30 Hz until done() holds (checked between idles) or the time runs out.
+    bool IdleUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 4000ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < end) {
+            Idle();
+            if (done()) return true;
+            std::this_thread::sleep_for(33ms);
+        }
+        Idle();
+        return done();
+    }
+    void IdleFor(std::chrono::milliseconds time)
+    {
+        IdleUntil([] { return false; }, time);
+    }
+    // Runs script on a thread of its own with its own X connection, idling meanwhile, until
+    // the script has finished and done() holds.
+    bool Drive(const std::function<void(XDriver&)>& script, const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = 6000ms)
+    {
+        std::atomic<bool> finished {false};
+        std::thread driver([&] {
+            XDriver own;
+            script(own);
+            finished = true;
+        });
+        const bool ok = IdleUntil([&] { return finished && done(); }, timeout);
+        driver.join();
+        return ok;
+    }
+    // Root position of a panel point.
+    std::pair<int, int> at(int px, int py) { return x.rootOf(host, px, py); }
+
+    // Blocks of a 440 Hz sine at amplitude (0 for silence), every 5 ms, until StopAudio.
+    void StartAudio(float amplitude, const std::function<void(int block)>& perBlock = {})
+    {
+        StopAudio();
+        running = true;
+        audio = std::thread([this, amplitude, perBlock] {
+            std::vector<float> in(kBlock), out[2] = {std::vector<float>(kBlock), std::vector<float>(kBlock)};
+            float* inputs[2] = {in.data(), in.data()};
+            float* outputs[2] = {out[0].data(), out[1].data()};
+            double phase = 0.0;
+            for (int block = 0; running; ++block) {
+                for (float& s : in) {
+                    s = amplitude * static_cast<float>(std::sin(phase));
+                    phase += 2.0 * 3.141592653589793 * 440.0 / 48000.0;
+                }
+                if (perBlock) perBlock(block);
+                fx.ProcessReplacing(inputs, outputs, kBlock);
+                std::this_thread::sleep_for(5ms);
+            }
+        });
+    }
+    void StopAudio()
+    {
+        running = false;
+        if (audio.joinable()) audio.join();
+    }
+
+    // Host callbacks of one opcode, in order.
+    std::vector<HostEvent> Events(int32_t opcode) { return fx.EventsOf(opcode); }
+
+    static constexpr int kBlock = 256;
+    VstInstance fx;
+    XDriver& x;
+    Window host = 0;
+    int width = 0;
+    int height = 0;
+
+private:
+    std::atomic<bool> running {false};
+    std::thread audio;
+};
+
+} // namespace panel_test

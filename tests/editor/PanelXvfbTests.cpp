@@ -1,0 +1,404 @@
+// The panel in a host, under Xvfb: Kestrune.so loaded by the test host, its editor opened in
+// a window of ours and idled at 30 Hz while audio runs, driven with XTest.
+// gtest first: X11's headers define None and Bool as macros.
+#include <gtest/gtest.h>
+
+#include "tests/editor/PanelHarness.h"
+#include "tests/support/TempFolder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+using namespace panel_test;
+
+namespace {
+
+// Panel points (frame pixels) of the controls the tests touch.
+constexpr int kPowerX = 33, kPowerY = 27;
+constexpr int kProgramX = 118, kProgramY = 27;
+constexpr int kChangedX = 309, kChangedY = 27;
+constexpr int kSaveX = 367, kSaveY = 27;
+constexpr int kHpfX = 424, kHpfY = 310;
+constexpr int kDelayTextX = 373, kDelayTextY = 107;
+constexpr int kBpmTextX = 299, kBpmTextY = 153;
+constexpr int kNoteTextX = 428, kNoteTextY = 153;
+constexpr int kModeY = 193, kModeMsX = 295, kModeBpmX = 359, kModeHostX = 423;
+constexpr int kMenuRow = 20; // menu rows for up to 32 items on this screen
+
+constexpr int kBankHeader = 160;
+constexpr int kRecordBytes = 88;
+constexpr int kNameOffset = 60;
+
+std::string ScreenshotPath(const char* name)
+{
+    std::filesystem::create_directories(KESTRUNE_SCREENSHOT_DIR);
+    return std::string(KESTRUNE_SCREENSHOT_DIR) + "/" + name;
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string RecordName(const std::vector<unsigned char>& bank, int record)
+{
+    const size_t at = size_t(kBankHeader + record * kRecordBytes + kNameOffset);
+    if (bank.size() < at + 24) return "<short file>";
+    return std::string(reinterpret_cast<const char*>(&bank[at]), strnlen(reinterpret_cast<const char*>(&bank[at]), 24));
+}
+
+// Opcodes 43, 0 and 44 for one parameter, in the order the host received them.
+std::vector<int32_t> Gestures(VstInstance& fx, int32_t index)
+{
+    std::vector<int32_t> sequence;
+    for (const HostEvent& e : fx.Events())
+        if ((e.opcode == audioMasterBeginEdit || e.opcode == audioMasterAutomate || e.opcode == audioMasterEndEdit)
+            && e.index == index)
+            sequence.push_back(e.opcode);
+    return sequence;
+}
+
+// Begin, at least one automation, end; nothing else.
+bool IsOneGesture(const std::vector<int32_t>& sequence)
+{
+    if (sequence.size() < 3 || sequence.front() != audioMasterBeginEdit || sequence.back() != audioMasterEndEdit)
+        return false;
+    return std::all_of(sequence.begin() + 1, sequence.end() - 1, [](int32_t op) { return op == audioMasterAutomate; });
+}
+
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(x.display, nullptr) << "needs an X server (run under xvfb-run)";
+        ASSERT_TRUE(library.IsLoaded()) << library.Error();
+        session = std::make_unique<PanelSession>(library, x, 0, 0);
+        ASSERT_TRUE(session->Open());
+        session->StartAudio(0.0f);
+        session->IdleFor(300ms);
+    }
+    void TearDown() override { session.reset(); }
+
+    VstInstance& fx() { return session->fx; }
+    bool ClickPanel(int px, int py, const std::function<bool()>& done)
+    {
+        const auto p = session->at(px, py);
+        return session->Drive([p](XDriver& d) { d.click(p.first, p.second); }, done);
+    }
+    // Clicks a text display, types text and presses Return.
+    bool TypeInto(int px, int py, const std::string& text, const std::function<bool()>& done)
+    {
+        const auto p = session->at(px, py);
+        return session->Drive(
+            [p, text](XDriver& d) {
+                d.click(p.first, p.second);
+                std::this_thread::sleep_for(300ms);
+                d.type(text);
+                d.tap(XK_Return);
+            },
+            done);
+    }
+    void Screenshot(const char* name)
+    {
+        session->IdleFor(200ms);
+        cairo_surface_t* shot = x.capture(session->host, session->width, session->height);
+        EXPECT_EQ(cairo_surface_write_to_png(shot, ScreenshotPath(name).c_str()), CAIRO_STATUS_SUCCESS);
+        cairo_surface_destroy(shot);
+    }
+    std::string BankPath() const { return config.Path() + "Kestrune/KestruneDef.fxb"; }
+
+    TempFolder config;
+    ScopedEnv configHome {"XDG_CONFIG_HOME", config.Path().c_str()};
+    XDriver x;
+    VstLibrary library {KESTRUNE_BUNDLE};
+    std::unique_ptr<PanelSession> session;
+};
+
+} // namespace
+
+TEST_F(PanelTest, RectangleBeforeOpenAndWindowLifetime)
+{
+    EXPECT_EQ(session->width, 750);
+    EXPECT_EQ(session->height, 332);
+    const std::vector<Window> panel = x.children(session->host);
+    ASSERT_EQ(panel.size(), 1u); // the frame's child window
+    Atom embed = XInternAtom(x.display, "_XEMBED_INFO", True);
+    ASSERT_NE(embed, None);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(x.display, panel[0], embed, 0, 2, False, AnyPropertyType, &type, &format, &count, &after, &data);
+    ASSERT_EQ(count, 2u);
+    EXPECT_EQ(reinterpret_cast<long*>(data)[1] & 1, 1); // mapped flag
+    XFree(data);
+    EXPECT_TRUE(session->Open()); // a second open leaves the panel as it is
+    EXPECT_EQ(x.children(session->host), panel);
+    session->Close();
+    XSync(x.display, False);
+    EXPECT_TRUE(x.children(session->host).empty()); // nothing of the editor outlives its close
+}
+
+TEST_F(PanelTest, KnobDragIsOneHostGesture)
+{
+    const float before = fx().GetParameter(4);
+    const auto press = session->at(524, 111), top = session->at(538, 76), end = session->at(556, 90);
+    fx().ClearEvents();
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.moveTo(press.first, press.second);
+            std::this_thread::sleep_for(60ms);
+            d.button(true);
+            std::this_thread::sleep_for(100ms);
+            for (int i = 1; i <= 8; ++i) {
+                d.moveTo(press.first + (top.first - press.first) * i / 8, press.second + (top.second - press.second) * i / 8);
+                std::this_thread::sleep_for(25ms);
+            }
+            for (int i = 1; i <= 8; ++i) {
+                d.moveTo(top.first + (end.first - top.first) * i / 8, top.second + (end.second - top.second) * i / 8);
+                std::this_thread::sleep_for(25ms);
+            }
+            d.button(false);
+        },
+        [&] { return !fx().EventsOf(audioMasterEndEdit).empty(); }));
+    const std::vector<int32_t> sequence = Gestures(fx(), 4);
+    EXPECT_TRUE(IsOneGesture(sequence)) << "events: " << sequence.size();
+    EXPECT_GT(sequence.size(), 5u); // an automation for each move
+    EXPECT_GT(fx().GetParameter(4), before + 0.3f);
+    EXPECT_EQ(fx().EventsOf(audioMasterBeginEdit).size(), 1u); // no other parameter took part
+
+    // The changed mark returns the program to its stored values.
+    ASSERT_TRUE(ClickPanel(kChangedX, kChangedY, [&] { return fx().GetParameter(4) == before; }));
+}
+
+TEST_F(PanelTest, SwitchesAndTypedValue)
+{
+    ASSERT_EQ(fx().GetParameter(0), 1.0f);
+    fx().ClearEvents();
+    ASSERT_TRUE(ClickPanel(kPowerX, kPowerY, [&] { return fx().GetParameter(0) == 0.0f; }));
+    session->IdleFor(150ms);
+    EXPECT_TRUE(IsOneGesture(Gestures(fx(), 0)));
+    ASSERT_TRUE(ClickPanel(kPowerX, kPowerY, [&] { return fx().GetParameter(0) == 1.0f; }));
+
+    ASSERT_EQ(fx().GetParameter(8), 0.0f);
+    ASSERT_TRUE(ClickPanel(kHpfX, kHpfY, [&] { return fx().GetParameter(8) == 1.0f; }));
+    session->IdleFor(150ms);
+    EXPECT_TRUE(IsOneGesture(Gestures(fx(), 8)));
+
+    fx().ClearEvents();
+    ASSERT_TRUE(TypeInto(kDelayTextX, kDelayTextY, "375", [&] { return fx().ParameterDisplay(3) == "375"; }))
+        << fx().ParameterDisplay(3);
+    const std::vector<int32_t> typed = Gestures(fx(), 3);
+    EXPECT_EQ(typed, (std::vector<int32_t> {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit}));
+}
+
+TEST_F(PanelTest, ProgramMenuByPointerAndByKeys)
+{
+    const std::string fifth = fx().StringOf(effGetProgramNameIndexed, 5);
+    const std::string second = fx().StringOf(effGetProgramNameIndexed, 2);
+    ASSERT_NE(fifth, second);
+    const auto button = session->at(kProgramX, kProgramY);
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.click(button.first, button.second);
+            std::this_thread::sleep_for(400ms);
+            d.click(button.first + 1 + 40, button.second + 1 + 4 + 5 * kMenuRow + 10);
+        },
+        [&] { return fx().ProgramName() == fifth; }))
+        << fx().ProgramName();
+    EXPECT_EQ(RecordName(ReadFile(BankPath()), 0), fifth); // the default bank is rewritten
+
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.click(button.first, button.second);
+            std::this_thread::sleep_for(400ms);
+            d.tap(XK_Down); // from the checked current program (0) to 2
+            d.tap(XK_Down);
+            d.tap(XK_Return);
+        },
+        [&] { return fx().ProgramName() == second; }))
+        << fx().ProgramName();
+    EXPECT_EQ(RecordName(ReadFile(BankPath()), 0), second);
+}
+
+TEST_F(PanelTest, SaveDialogStoresTheProgramUnderItsName)
+{
+    const auto save = session->at(kSaveX, kSaveY);
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.click(save.first, save.second);
+            const Window dialog = d.waitForWindow("Save Program");
+            ASSERT_NE(dialog, 0u);
+            const auto list = d.rootOf(dialog, 104 + 130, 16 + 13); // mList's centre
+            d.click(list.first, list.second);
+            std::this_thread::sleep_for(400ms);
+            d.click(list.first, list.second + 13 + 4 + 7 * kMenuRow + 10); // item 7
+            std::this_thread::sleep_for(200ms);
+            const auto name = d.rootOf(dialog, 104 + 130, 58 + 13); // mName's centre
+            d.click(name.first, name.second);
+            std::this_thread::sleep_for(200ms);
+            d.tap(XK_End);
+            for (int i = 0; i < 30; ++i) d.tap(XK_BackSpace);
+            d.type("tape7");
+            d.tap(XK_Return);
+        },
+        [&] { return fx().Dispatch(effGetProgram) == 7; }, 10000ms));
+    EXPECT_EQ(fx().ProgramName(), "tape7");
+    EXPECT_EQ(RecordName(ReadFile(BankPath()), 7), "tape7");
+    EXPECT_EQ(x.findWindow("Save Program"), 0u);
+}
+
+TEST_F(PanelTest, TimeModesNoteMenuAndScreenshots)
+{
+    Screenshot("panel-ms.png");
+    ASSERT_TRUE(ClickPanel(kModeBpmX, kModeY, [&] { return fx().GetParameter(12) == 0.5f; }));
+    session->IdleFor(150ms);
+    EXPECT_TRUE(IsOneGesture(Gestures(fx(), 12)));
+    // BPM: the tempo field takes typing, the delay-time field does not.
+    ASSERT_TRUE(TypeInto(kBpmTextX, kBpmTextY, "140", [&] { return fx().ParameterDisplay(14) == "140.0"; }))
+        << fx().ParameterDisplay(14);
+    const float delay = fx().GetParameter(3);
+    fx().ClearEvents();
+    TypeInto(kDelayTextX, kDelayTextY, "999", [] { return true; });
+    session->IdleFor(200ms);
+    EXPECT_EQ(fx().GetParameter(3), delay);
+    EXPECT_TRUE(Gestures(fx(), 3).empty());
+    Screenshot("panel-bpm.png");
+
+    ASSERT_TRUE(ClickPanel(kModeHostX, kModeY, [&] { return fx().GetParameter(12) == 1.0f; }));
+    // HOST: the time knob refuses drags; the note menu is offered.
+    fx().ClearEvents();
+    const auto knob = session->at(140, 170), knobEnd = session->at(200, 100);
+    session->Drive(
+        [&](XDriver& d) {
+            d.moveTo(knob.first, knob.second);
+            d.button(true);
+            d.moveTo(knobEnd.first, knobEnd.second);
+            std::this_thread::sleep_for(60ms);
+            d.button(false);
+        },
+        [] { return true; });
+    session->IdleFor(150ms);
+    EXPECT_TRUE(Gestures(fx(), 3).empty());
+    EXPECT_TRUE(Gestures(fx(), 14).empty());
+    const auto note = session->at(kNoteTextX, kNoteTextY);
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.click(note.first, note.second);
+            std::this_thread::sleep_for(400ms);
+            d.click(note.first + 1 + 40, note.second + 1 + 4 + 9 * kMenuRow + 10); // "1 Bar"
+        },
+        [&] { return fx().ParameterDisplay(13) == "1 Bar"; }))
+        << fx().ParameterDisplay(13);
+    Screenshot("panel-host.png");
+    ASSERT_TRUE(ClickPanel(kModeMsX, kModeY, [&] { return fx().GetParameter(12) == 0.0f; }));
+}
+
+TEST_F(PanelTest, MetersFollowTheAudioAndFallBack)
+{
+    cairo_surface_t* meter = cairo_image_surface_create_from_png(KESTRUNE_BUNDLE "/Resources/3008.png");
+    ASSERT_EQ(cairo_surface_status(meter), CAIRO_STATUS_SUCCESS);
+    const int half = cairo_image_surface_get_width(meter) / 2;
+    const int height = cairo_image_surface_get_height(meter);
+    // Input left meter at (46, 82): a sine of amplitude 0.5 peaks at -6 dB, lit from row 38.
+    auto shows = [&](cairo_surface_t* shot, int row, bool lit) {
+        return pixelAt(shot, 46 + half / 2, 82 + row) == pixelAt(meter, (lit ? half : 0) + half / 2, row);
+    };
+    session->StartAudio(0.5f);
+    session->IdleFor(600ms);
+    cairo_surface_t* loud = x.capture(session->host, session->width, session->height);
+    cairo_surface_write_to_png(loud, ScreenshotPath("panel-meters.png").c_str());
+    EXPECT_TRUE(shows(loud, 36, false));
+    EXPECT_TRUE(shows(loud, 40, true));
+    EXPECT_TRUE(shows(loud, height - 2, true));
+    session->StartAudio(0.0f); // silence: the peaks drop to the floor at once
+    session->IdleFor(300ms);
+    cairo_surface_t* quiet = x.capture(session->host, session->width, session->height);
+    EXPECT_TRUE(shows(quiet, height - 2, false));
+    session->StopAudio(); // no blocks: the meters would fall, and have nothing left to fall
+    session->IdleFor(200ms);
+    cairo_surface_destroy(quiet);
+    cairo_surface_destroy(loud);
+    cairo_surface_destroy(meter);
+}
+
+TEST_F(PanelTest, HostAutomationFromTheAudioThread)
+{
+    cairo_surface_t* before = x.capture(session->host, session->width, session->height);
+    std::atomic<int> blocks {0};
+    session->StartAudio(0.3f, [&](int block) {
+        // Every parameter but power and the time mode, at block rate.
+        const int index = 1 + block % 11;
+        session->fx.SetParameter(index, float(block % 97) / 96.0f);
+        ++blocks;
+    });
+    session->IdleFor(2500ms);
+    session->StopAudio();
+    EXPECT_GT(blocks.load(), 100);
+    // A time-mode change from the audio thread reaches the panel at the next idle.
+    std::thread([&] { session->fx.SetParameter(12, 1.0f); }).join();
+    session->IdleFor(200ms);
+    cairo_surface_t* after = x.capture(session->host, session->width, session->height);
+    EXPECT_GT(differingPixels(before, after, 263, 185, 455, 201), 50); // the indicator moved to HOST
+    fx().ClearEvents();
+    const auto knob = session->at(140, 170), knobEnd = session->at(200, 100);
+    session->Drive(
+        [&](XDriver& d) {
+            d.moveTo(knob.first, knob.second);
+            d.button(true);
+            d.moveTo(knobEnd.first, knobEnd.second);
+            std::this_thread::sleep_for(60ms);
+            d.button(false);
+        },
+        [] { return true; });
+    session->IdleFor(100ms);
+    EXPECT_TRUE(Gestures(fx(), 3).empty()); // the knob follows HOST mode: no drag
+    cairo_surface_destroy(after);
+    cairo_surface_destroy(before);
+}
+
+TEST(PanelLifetime, OpenAndCloseFiftyTimesAndFourPanelsAtOnce)
+{
+    TempFolder config;
+    ScopedEnv configHome("XDG_CONFIG_HOME", config.Path().c_str());
+    XDriver x;
+    ASSERT_NE(x.display, nullptr);
+    VstLibrary library(KESTRUNE_BUNDLE);
+    ASSERT_TRUE(library.IsLoaded()) << library.Error();
+    {
+        PanelSession one(library, x, 0, 0);
+        for (int i = 0; i < 50; ++i) {
+            ASSERT_TRUE(one.Open()) << i;
+            one.Idle();
+            one.Idle();
+            one.Close();
+            XSync(x.display, False);
+            ASSERT_TRUE(x.children(one.host).empty()) << i;
+        }
+    }
+    std::vector<std::unique_ptr<PanelSession>> four;
+    for (int i = 0; i < 4; ++i) {
+        four.push_back(std::make_unique<PanelSession>(library, x, (i % 2) * 800, (i / 2) * 360));
+        ASSERT_TRUE(four.back()->Open());
+        four.back()->StartAudio(0.25f * float(i + 1));
+    }
+    for (int round = 0; round < 20; ++round)
+        for (auto& panel : four) panel->Idle();
+    // Power off on the third panel alone.
+    const auto power = four[2]->at(kPowerX, kPowerY);
+    std::thread([&] {
+        XDriver d;
+        d.click(power.first, power.second);
+    }).join();
+    for (int round = 0; round < 30 && four[2]->fx.GetParameter(0) != 0.0f; ++round) {
+        for (auto& panel : four) panel->Idle();
+        std::this_thread::sleep_for(33ms);
+    }
+    EXPECT_EQ(four[2]->fx.GetParameter(0), 0.0f);
+    for (int i : {0, 1, 3}) EXPECT_EQ(four[size_t(i)]->fx.GetParameter(0), 1.0f) << i;
+    four.clear();
+}
