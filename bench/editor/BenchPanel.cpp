@@ -1,0 +1,93 @@
+// The panel's drawing costs, headless: a full paint, an idle that redraws only the meters,
+// and an idle with nothing changed.
+#include "editor/CDelayEditor.h"
+#include "editor/CPanelSnapshot.h"
+#include "editor/CUIWindow.h"
+#include "effect/AKestrune.h"
+#include "toolkit/CDrawContext.h"
+#include "toolkit/ResourceFolder.h"
+
+#include <benchmark/benchmark.h>
+#include <cairo.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+VstIntPtr QuietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+class Panel {
+public:
+    Panel()
+    {
+        VSTGUI::SetResourceFolder(KESTRUNE_RESOURCES);
+        effect = std::make_unique<AKestrune>(QuietHost);
+        effect->setSampleRate(48000.0f);
+        effect->setBlockSize(32);
+        snapshot = std::make_unique<CPanelSnapshot>(*static_cast<CDelayEditor*>(effect->getEditor()));
+        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, snapshot->Width(), snapshot->Height());
+        context = snapshot->CreateContext(surface);
+    }
+    ~Panel()
+    {
+        context->forget();
+        cairo_surface_destroy(surface);
+        snapshot.reset();
+        effect.reset();
+    }
+    // One short block of a constant level, so the next idle sees new peaks.
+    void Process(float level)
+    {
+        std::vector<float> in(32, level), left(32), right(32);
+        float* inputs[2] = {in.data(), in.data()};
+        float* outputs[2] = {left.data(), right.data()};
+        effect->processReplacing(inputs, outputs, 32);
+    }
+    CUIWindow& view() { return snapshot->View(); }
+
+    std::unique_ptr<AKestrune> effect;
+    std::unique_ptr<CPanelSnapshot> snapshot;
+    cairo_surface_t* surface = nullptr;
+    VSTGUI::CDrawContext* context = nullptr;
+};
+
+void BM_FullPanelPaint(benchmark::State& state)
+{
+    Panel panel;
+    for (auto _ : state) {
+        panel.view().draw(panel.context, 0, 0, panel.snapshot->Width(), panel.snapshot->Height());
+        cairo_surface_flush(panel.surface);
+    }
+}
+BENCHMARK(BM_FullPanelPaint)->Unit(benchmark::kMicrosecond);
+
+void BM_IdleRedrawingOnlyTheMeters(benchmark::State& state)
+{
+    Panel panel;
+    panel.view().idle(panel.context);
+    float level = 0.5f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        level = level == 0.5f ? 0.25f : 0.5f;
+        panel.Process(level);
+        state.ResumeTiming();
+        panel.view().idle(panel.context);
+    }
+}
+BENCHMARK(BM_IdleRedrawingOnlyTheMeters)->Unit(benchmark::kMicrosecond);
+
+void BM_IdleWithNothingChanged(benchmark::State& state)
+{
+    Panel panel;
+    panel.view().idle(); // settle
+    for (auto _ : state) panel.view().idle();
+}
+BENCHMARK(BM_IdleWithNothingChanged)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
