@@ -27,6 +27,8 @@ echo
 "$render" --plugin "$bundle" --program "$program" --tail 3 "$out/dry.wav" "$out/wet.wav"
 sox -V1 "$out/dry.wav" -n spectrogram -x 900 -y 257 -t "Kestrune demo: dry" -o "$out/dry.png"
 sox -V1 "$out/wet.wav" -n spectrogram -x 900 -y 257 -t "Kestrune demo: wet (program $program)" -o "$out/wet.png"
+# The panel as a host shows it for that program, drawn without an X server.
+"$render" --plugin "$bundle" --program "$program" --panel "$out/panel.png"
 echo
 echo "Demo written to $(pwd)/$out:"
 ls -1 "$out"
