@@ -214,7 +214,7 @@ void CUIWindow::ChooseTimeMode(CPoint point)
     int k = (point.x - m_swTimeMode.m_rect.left) / third;
     if (k > 2) k = 0;
     ParamData* mode = GetEffect()->GetParam(kTimeMode);
-    const int n = std::clamp(k + mode->min, mode->min, mode->max);
+    const int n = std::clamp(k, mode->min, mode->max);
     const float value = mode->max == mode->min
                             ? 0.0f
                             : static_cast<float>(n - mode->min) / static_cast<float>(mode->max - mode->min);

@@ -4,12 +4,14 @@
 #include "editor/CPanelSnapshot.h"
 #include "editor/CUIWindow.h"
 #include "effect/AKestrune.h"
+#include "toolkit/CPoint0.h"
 #include "toolkit/ResourceFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -263,4 +265,21 @@ TEST_F(PanelViewTest, IdleFollowsParametersAndMetersWithoutRepaintingEverything)
     EXPECT_NE(balance->GetValue(), 0.25f);
     view().idle(nullptr);
     EXPECT_EQ(balance->GetValue(), 0.25f);
+}
+
+TEST_F(PanelViewTest, WheelTurnsOnlyTheKnobUnderThePointer)
+{
+    const float before = effect->getParameter(kFeedBack);
+    VSTGUI::CPoint0 overKnob(539, 96);
+    view().mouseW(overKnob, 1);
+    EXPECT_GT(effect->getParameter(kFeedBack), before);
+    EXPECT_EQ(EditCalls(kFeedBack), (std::vector<VstInt32> {audioMasterBeginEdit, audioMasterAutomate,
+                                                            audioMasterEndEdit}));
+    const float after = effect->getParameter(kFeedBack);
+    VSTGUI::CPoint0 overNothing(700, 20);
+    view().mouseW(overNothing, 1);
+    EXPECT_EQ(effect->getParameter(kFeedBack), after);
+    std::lock_guard<std::mutex> lock(gCallsLock);
+    EXPECT_EQ(std::count_if(gCalls.begin(), gCalls.end(), [](const Call& c) { return c.opcode == audioMasterAutomate; }),
+              1);
 }
