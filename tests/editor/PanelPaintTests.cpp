@@ -283,3 +283,14 @@ TEST_F(PanelViewTest, WheelTurnsOnlyTheKnobUnderThePointer)
     EXPECT_EQ(std::count_if(gCalls.begin(), gCalls.end(), [](const Call& c) { return c.opcode == audioMasterAutomate; }),
               1);
 }
+
+TEST_F(PanelViewTest, OpeningInBpmModeShowsTheTempoOnTheTimeKnob)
+{
+    panel.reset();
+    effect->setParameter(kTimeMode, 0.5f);
+    panel = std::make_unique<CPanelSnapshot>(*editor);
+    EXPECT_EQ(view().TimeKnob().m_id, 14u);
+    EXPECT_EQ(view().TimeKnob().GetValue(), effect->getParameter(kBpm)); // after the first idle
+    EXPECT_EQ(view().BpmDisplay().m_editKind, 1);
+    EXPECT_EQ(view().DelayTimeDisplay().m_editKind, 0);
+}

@@ -196,6 +196,27 @@ TEST_F(PanelTest, SwitchesAndTypedValue)
     EXPECT_EQ(typed, (std::vector<int32_t> {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit}));
 }
 
+TEST_F(PanelTest, ShiftClickOnPowerRestoresTheFactoryProgram)
+{
+    const float factory = fx().GetParameter(4);
+    fx().SetParameter(4, 0.9f);
+    session->IdleFor(100ms);
+    fx().ClearEvents();
+    const auto power = session->at(kPowerX, kPowerY);
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.key(XK_Shift_L, true);
+            std::this_thread::sleep_for(50ms);
+            d.click(power.first, power.second);
+            std::this_thread::sleep_for(100ms);
+            d.key(XK_Shift_L, false);
+        },
+        [&] { return fx().GetParameter(4) == factory; }));
+    session->IdleFor(100ms);
+    EXPECT_EQ(fx().GetParameter(0), 1.0f); // the click itself switched nothing off
+    EXPECT_TRUE(Gestures(fx(), 0).empty());
+}
+
 TEST_F(PanelTest, ProgramMenuByPointerAndByKeys)
 {
     const std::string fifth = fx().StringOf(effGetProgramNameIndexed, 5);
