@@ -7,6 +7,7 @@
 #include "toolkit/CDrawContext.h"
 #include "toolkit/ResourceFolder.h"
 
+#include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
@@ -87,6 +88,62 @@ void BM_IdleWithNothingChanged(benchmark::State& state)
     for (auto _ : state) panel.view().idle();
 }
 BENCHMARK(BM_IdleWithNothingChanged)->Unit(benchmark::kMicrosecond);
+
+// The host's path: editor-idle on an open panel in a real window (needs an X server).
+class WindowedPanel {
+public:
+    WindowedPanel() : display(XOpenDisplay(nullptr))
+    {
+        if (!display) return;
+        host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 750, 332, 0, 0, 0);
+        XMapWindow(display, host);
+        XSync(display, False);
+        editor = static_cast<CDelayEditor*>(panel.effect->getEditor());
+        open = editor->open(reinterpret_cast<void*>(uintptr_t(host)));
+        for (int i = 0; open && i < 50; ++i) editor->idle(); // exposes drawn, meters at rest
+    }
+    ~WindowedPanel()
+    {
+        if (!display) return;
+        if (open) editor->close();
+        XDestroyWindow(display, host);
+        XCloseDisplay(display);
+    }
+    bool Ready(benchmark::State& state)
+    {
+        if (!open) state.SkipWithError("no X display, or the panel did not open");
+        return open;
+    }
+
+    Panel panel;
+    Display* display;
+    Window host = 0;
+    CDelayEditor* editor = nullptr;
+    bool open = false;
+};
+
+void BM_EditorIdleInAWindowWithNothingChanged(benchmark::State& state)
+{
+    WindowedPanel window;
+    if (!window.Ready(state)) return;
+    for (auto _ : state) window.editor->idle();
+}
+BENCHMARK(BM_EditorIdleInAWindowWithNothingChanged)->Unit(benchmark::kMicrosecond);
+
+void BM_EditorIdleInAWindowRedrawingTheMeters(benchmark::State& state)
+{
+    WindowedPanel window;
+    if (!window.Ready(state)) return;
+    float level = 0.5f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        level = level == 0.5f ? 0.25f : 0.5f;
+        window.panel.Process(level);
+        state.ResumeTiming();
+        window.editor->idle();
+    }
+}
+BENCHMARK(BM_EditorIdleInAWindowRedrawingTheMeters)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
