@@ -50,6 +50,9 @@ CDelayEditor::CDelayEditor(AudioEffect* effect) : AEffEditor(effect)
 
 CDelayEditor::~CDelayEditor()
 {
+    // Only the effect deletes its editor, from its own destructor: it is no longer an effect
+    // the panel may call, so a panel still open closes without it.
+    m_effect = nullptr;
     if (m_view) close();
     if (m_background) m_background->forget();
 }

@@ -401,6 +401,15 @@ TEST(PanelLifetime, OpenAndCloseFiftyTimesAndFourPanelsAtOnce)
             ASSERT_TRUE(x.children(one.host).empty()) << i;
         }
     }
+    {
+        // A host that closes the effect with its panel open: the panel goes with it.
+        PanelSession rude(library, x, 0, 0);
+        ASSERT_TRUE(rude.Open());
+        rude.IdleFor(100ms);
+        rude.fx.Close();
+        XSync(x.display, False);
+        EXPECT_TRUE(x.children(rude.host).empty());
+    }
     std::vector<std::unique_ptr<PanelSession>> four;
     for (int i = 0; i < 4; ++i) {
         four.push_back(std::make_unique<PanelSession>(library, x, (i % 2) * 800, (i / 2) * 360));
