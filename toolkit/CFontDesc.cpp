@@ -8,7 +8,10 @@
 namespace VSTGUI {
 namespace {
 
-// Bounding-box height over units per em of the face behind a loaded font; 0 when unknown.
+// Height of the face's box over units per em; 0 when unknown. The box is taken from the
+// face's ascender and descender: the substitutes for the panel's fonts (Liberation for
+// Arial) copy those from the originals exactly, while their glyph bounding box also spans
+// extended scripts and would push text far below its baseline.
 double boxHeightPerEm(PangoFont* font)
 {
     if (!PANGO_IS_CAIRO_FONT(font))
@@ -19,7 +22,7 @@ double boxHeightPerEm(PangoFont* font)
     FT_Face face = cairo_ft_scaled_font_lock_face(scaled);
     double ratio = 0.0;
     if (face && FT_IS_SCALABLE(face) && face->units_per_EM > 0)
-        ratio = double(face->bbox.yMax - face->bbox.yMin) / double(face->units_per_EM);
+        ratio = double(face->ascender - face->descender) / double(face->units_per_EM);
     cairo_ft_scaled_font_unlock_face(scaled);
     return ratio;
 }

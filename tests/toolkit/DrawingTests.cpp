@@ -27,7 +27,8 @@ bool red(cairo_surface_t* s, int x, int y) { return pixelAt(s, x, y) == kOpaqueR
 
 // Units per em and bounding-box height from the 'head' table of the file fontconfig picks,
 // read here without FreeType or pango.
-bool headBox(const char* pattern, double& ratio)
+// The face box the line height comes from: hhea ascender minus descender, over units per em.
+bool faceBox(const char* pattern, double& ratio)
 {
     FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
     FcConfigSubstitute(nullptr, wanted, FcMatchPattern);
@@ -48,16 +49,21 @@ bool headBox(const char* pattern, double& ratio)
     auto be16 = [&](size_t at) { return unsigned(font[at] << 8 | font[at + 1]); };
     auto be32 = [&](size_t at) { return (be16(at) << 16) | be16(at + 2); };
     const unsigned tables = be16(4);
+    double upem = 0.0, ascender = 0.0, descender = 0.0;
     for (unsigned i = 0; i < tables; ++i) {
         const size_t entry = 12 + 16 * size_t(i);
-        if (std::string(reinterpret_cast<char*>(&font[entry]), 4) == "head") {
-            const size_t at = be32(entry + 8);
-            const double upem = be16(at + 18);
-            const double yMin = int16_t(be16(at + 38));
-            const double yMax = int16_t(be16(at + 42));
-            ratio = (yMax - yMin) / upem;
-            return true;
+        const std::string tag(reinterpret_cast<char*>(&font[entry]), 4);
+        const size_t at = be32(entry + 8);
+        if (tag == "head")
+            upem = be16(at + 18);
+        if (tag == "hhea") {
+            ascender = int16_t(be16(at + 4));
+            descender = int16_t(be16(at + 6));
         }
+    }
+    if (upem > 0.0 && ascender > descender) {
+        ratio = (ascender - descender) / upem;
+        return true;
     }
     return false;
 }
@@ -145,10 +151,10 @@ TEST(DrawContext, OneWideLinesFallOnPixelCentresAndRespectClipAndOffset)
     EXPECT_EQ(context.getClipRect(clip), CRect0(0, -2, 10, 8));
 }
 
-TEST(DrawContext, LineHeightComesFromTheFontBoundingBox)
+TEST(DrawContext, LineHeightComesFromTheFontsAscentAndDescent)
 {
     double ratio = 0.0;
-    ASSERT_TRUE(headBox("Arial:bold", ratio));
+    ASSERT_TRUE(faceBox("Arial:bold", ratio));
     CFontDesc arial("Arial", 32, kBoldFace); // fonts outlive the contexts that hold them
     COffscreenContext context(kNoFrame, 10, 10);
     context.setFont(&arial);
