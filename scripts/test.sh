@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: a Release build; the same tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer; the threading tests under
-# ThreadSanitizer; and a bounded run of each fuzz target.
+# AddressSanitizer + UndefinedBehaviorSanitizer; the threading tests and the panel's
+# end-to-end test under ThreadSanitizer; and a bounded run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -26,11 +26,11 @@ configure_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_SANITIZE
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ctest --output-on-failure -j"$jobs")
 
-echo "=== ThreadSanitizer: threading tests"
+echo "=== ThreadSanitizer: threading tests and the panel in a host"
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_SANITIZE=thread -DKESTRUNE_BUILD_BENCH=OFF
-cmake --build build-tsan -j"$jobs" --target realtime_threading_tests
-(cd build-tsan && ctest --output-on-failure -L threading)
+cmake --build build-tsan -j"$jobs" --target realtime_threading_tests editor_xvfb_tests
+(cd build-tsan && ctest --output-on-failure -L threading && ctest --output-on-failure -R '^editor_xvfb_tests$')
 
 echo "=== Fuzzing: ${fuzz_seconds} s per target (clang, libFuzzer, ASan + UBSan)"
 CC=clang CXX=clang++ configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
