@@ -1,5 +1,7 @@
 #include "dsp/CBiquadFilter.h"
 
+#include <emmintrin.h>
+
 #include "dsp/Cookbook.h"
 
 #include <algorithm>
@@ -86,6 +88,58 @@ template <typename Sample> void CBiquadFilter::Operate(const Sample* in, Sample*
 void CBiquadFilter::OperateFilter(double* in, double* out, int n) { Operate(in, out, n); }
 
 void CBiquadFilter::OperateFilter(float* in, float* out, int n) { Operate(in, out, n); }
+
+namespace {
+
+inline __m128d Lanes(double left, double right) { return _mm_set_pd(right, left); }
+
+// Flush() on both lanes: non-finite values and tails below 2^-40 become +0, while a zero
+// keeps its sign, exactly as the one-channel form.
+inline __m128d FlushLanes(__m128d y)
+{
+    const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), y);
+    const __m128d d = _mm_sub_pd(y, y);
+    const __m128d finite = _mm_cmpord_pd(d, d);
+    const __m128d keep = _mm_or_pd(_mm_cmpge_pd(magnitude, _mm_set1_pd(kFlushBelow)),
+                                   _mm_cmpeq_pd(y, _mm_setzero_pd()));
+    return _mm_and_pd(y, _mm_and_pd(finite, keep));
+}
+
+} // namespace
+
+void CBiquadFilter::OperateStereo(CBiquadFilter& left, CBiquadFilter& right, const double* inL, const double* inR,
+                                  double* outL, double* outR, int n)
+{
+    if (n <= 0) return;
+    const __m128d b0 = Lanes(left.m_b0, right.m_b0), b1 = Lanes(left.m_b1, right.m_b1);
+    const __m128d b2 = Lanes(left.m_b2, right.m_b2), a1 = Lanes(left.m_a1, right.m_a1);
+    const __m128d a2 = Lanes(left.m_a2, right.m_a2);
+    __m128d x1 = Lanes(left.m_x1, right.m_x1), x2 = Lanes(left.m_x2, right.m_x2);
+    __m128d y1 = Lanes(left.m_y1, right.m_y1), y2 = Lanes(left.m_y2, right.m_y2);
+    for (int k = 0; k < n; ++k) {
+        const __m128d x = Lanes(inL[k], inR[k]);
+        // Same order of operations as the one-channel form: ((((b0 x + b1 x1) + b2 x2) - a1 y1) - a2 y2).
+        __m128d acc = _mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1));
+        acc = _mm_add_pd(acc, _mm_mul_pd(b2, x2));
+        acc = _mm_sub_pd(acc, _mm_mul_pd(a1, y1));
+        acc = _mm_sub_pd(acc, _mm_mul_pd(a2, y2));
+        const __m128d y = FlushLanes(acc);
+        _mm_store_sd(&outL[k], y);
+        _mm_storeh_pd(&outR[k], y);
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+    }
+    _mm_store_sd(&left.m_x1, x1);
+    _mm_storeh_pd(&right.m_x1, x1);
+    _mm_store_sd(&left.m_x2, x2);
+    _mm_storeh_pd(&right.m_x2, x2);
+    _mm_store_sd(&left.m_y1, y1);
+    _mm_storeh_pd(&right.m_y1, y1);
+    _mm_store_sd(&left.m_y2, y2);
+    _mm_storeh_pd(&right.m_y2, y2);
+}
 
 void CBiquadFilter::Reset()
 {

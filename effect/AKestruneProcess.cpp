@@ -160,14 +160,13 @@ void AKestrune::ProcessBlock(double** inputs, double** outputs, int frames)
     double* spare[2] = {m_work[2].get(), m_work[3].get()};
     m_delay.Process(inputs, wet, frames);
 
+    // High-pass before low-pass; each stage runs its left and right filters as one pair.
     if (m_params[kHpfOn].GetInt() != 0) {
-        m_hpfL.OperateFilter(wet[0], spare[0], frames);
-        m_hpfR.OperateFilter(wet[1], spare[1], frames);
+        CBiquadFilter::OperateStereo(m_hpfL, m_hpfR, wet[0], wet[1], spare[0], spare[1], frames);
         std::swap(wet, spare);
     }
     if (m_params[kLpfOn].GetInt() != 0) {
-        m_lpfL.OperateFilter(wet[0], spare[0], frames);
-        m_lpfR.OperateFilter(wet[1], spare[1], frames);
+        CBiquadFilter::OperateStereo(m_lpfL, m_lpfR, wet[0], wet[1], spare[0], spare[1], frames);
         std::swap(wet, spare);
     }
 
