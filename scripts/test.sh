@@ -11,7 +11,8 @@ fuzz_seconds=${KESTRUNE_FUZZ_SECONDS:-60}
 
 configure_build() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
+  mkdir -p "$dir"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" > "$dir/configure.log" 2>&1 || { cat "$dir/configure.log"; exit 1; }
 }
 
 echo "=== Release build"
