@@ -6,6 +6,7 @@
 // (menus and dialogs run nested loops inside editor-idle).
 #include "plugin/VstInterface.h"
 #include "tools/host/VstHost.h"
+#include "tests/support/XTestConnection.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -27,27 +28,14 @@ namespace panel_test {
 
 using namespace std::chrono_literals;
 
-// One X connection of the test: windows, XTest input, screenshots.
-class XDriver {
+// One X connection of the test: windows, XTest input, screenshots. Pointer and key events
+// are paced for a panel that only reads them at its next editor-idle.
+class XDriver : public XTestConnection {
 public:
-    XDriver() : display(XOpenDisplay(nullptr)) {}
-    ~XDriver()
-    {
-        if (display) XCloseDisplay(display);
-    }
-    XDriver(const XDriver&) = delete;
-    XDriver& operator=(const XDriver&) = delete;
+    XDriver() { tapPause = 15ms; }
 
-    void moveTo(int x, int y)
-    {
-        XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
-        XFlush(display);
-    }
-    void button(bool down)
-    {
-        XTestFakeButtonEvent(display, 1, down, CurrentTime);
-        XFlush(display);
-    }
+    using XTestConnection::button;
+    void button(bool down) { button(1, down); }
     void click(int x, int y)
     {
         moveTo(x, y);
@@ -55,39 +43,6 @@ public:
         button(true);
         std::this_thread::sleep_for(40ms);
         button(false);
-    }
-    void key(KeySym keysym, bool down)
-    {
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, keysym), down, CurrentTime);
-        XFlush(display);
-    }
-    void tap(KeySym keysym)
-    {
-        key(keysym, true);
-        key(keysym, false);
-        std::this_thread::sleep_for(15ms);
-    }
-    // Lower-case letters, digits and punctuation whose keysym is their ASCII code.
-    void type(const std::string& text)
-    {
-        for (char c : text) tap(KeySym(static_cast<unsigned char>(c)));
-    }
-    // The first top-level window named name, or 0.
-    Window findWindow(const char* name)
-    {
-        Window root = 0, parent = 0, found = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-        for (unsigned i = 0; i < count && !found; ++i) {
-            char* title = nullptr;
-            if (XFetchName(display, children[i], &title) && title) {
-                if (std::string(title) == name) found = children[i];
-                XFree(title);
-            }
-        }
-        if (children) XFree(children);
-        return found;
     }
     Window waitForWindow(const char* name, std::chrono::milliseconds timeout = 3000ms)
     {
@@ -107,13 +62,6 @@ public:
         if (list) XFree(list);
         return result;
     }
-    std::pair<int, int> rootOf(Window of, int x, int y)
-    {
-        int rx = 0, ry = 0;
-        Window child = 0;
-        XTranslateCoordinates(display, of, DefaultRootWindow(display), x, y, &rx, &ry, &child);
-        return {rx, ry};
-    }
     Window createWindow(int x, int y, int width, int height, const char* name)
     {
         XSetWindowAttributes attributes {};
@@ -130,25 +78,6 @@ public:
         XSync(display, False);
         return window;
     }
-    // A copy of the window's area (RGB24); the caller destroys it.
-    cairo_surface_t* capture(Window of, int width, int height)
-    {
-        XSync(display, False);
-        XImage* image = XGetImage(display, of, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-        if (!image) return surface;
-        cairo_surface_flush(surface);
-        unsigned char* data = cairo_image_surface_get_data(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                reinterpret_cast<uint32_t*>(data + y * stride)[x] = uint32_t(XGetPixel(image, x, y)) & 0xFFFFFFu;
-        cairo_surface_mark_dirty(surface);
-        XDestroyImage(image);
-        return surface;
-    }
-
-    Display* display;
 };
 
 inline uint32_t pixelAt(cairo_surface_t* surface, int x, int y)

@@ -102,6 +102,20 @@ protected:
             },
             done);
     }
+    // Presses on the time knob and drags up and right: a change if the knob takes drags.
+    void DragTimeKnob()
+    {
+        const auto knob = session->at(140, 170), knobEnd = session->at(200, 100);
+        session->Drive(
+            [&](XDriver& d) {
+                d.moveTo(knob.first, knob.second);
+                d.button(true);
+                d.moveTo(knobEnd.first, knobEnd.second);
+                std::this_thread::sleep_for(60ms);
+                d.button(false);
+            },
+            [] { return true; });
+    }
     void Screenshot(const char* name)
     {
         session->IdleFor(200ms);
@@ -293,16 +307,7 @@ TEST_F(PanelTest, TimeModesNoteMenuAndScreenshots)
     ASSERT_TRUE(ClickPanel(kModeHostX, kModeY, [&] { return fx().GetParameter(12) == 1.0f; }));
     // HOST: the time knob refuses drags; the note menu is offered.
     fx().ClearEvents();
-    const auto knob = session->at(140, 170), knobEnd = session->at(200, 100);
-    session->Drive(
-        [&](XDriver& d) {
-            d.moveTo(knob.first, knob.second);
-            d.button(true);
-            d.moveTo(knobEnd.first, knobEnd.second);
-            std::this_thread::sleep_for(60ms);
-            d.button(false);
-        },
-        [] { return true; });
+    DragTimeKnob();
     session->IdleFor(150ms);
     EXPECT_TRUE(Gestures(fx(), 3).empty());
     EXPECT_TRUE(Gestures(fx(), 14).empty());
@@ -366,16 +371,7 @@ TEST_F(PanelTest, HostAutomationFromTheAudioThread)
     cairo_surface_t* after = x.capture(session->host, session->width, session->height);
     EXPECT_GT(differingPixels(before, after, 263, 185, 455, 201), 50); // the indicator moved to HOST
     fx().ClearEvents();
-    const auto knob = session->at(140, 170), knobEnd = session->at(200, 100);
-    session->Drive(
-        [&](XDriver& d) {
-            d.moveTo(knob.first, knob.second);
-            d.button(true);
-            d.moveTo(knobEnd.first, knobEnd.second);
-            std::this_thread::sleep_for(60ms);
-            d.button(false);
-        },
-        [] { return true; });
+    DragTimeKnob();
     session->IdleFor(100ms);
     EXPECT_TRUE(Gestures(fx(), 3).empty()); // the knob follows HOST mode: no drag
     cairo_surface_destroy(after);
