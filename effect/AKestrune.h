@@ -79,7 +79,6 @@ public:
     // Read access for the editor.
     ParamData* GetParam(int id);
     const AKestruneProgram& GetProgramRecord(int index) const { return m_programs[index]; }
-    const char* GetPluginFolder() const { return m_pluginFolder; }
     const ParamValueNames* GetValueNames(int list) const;
 
     // The editor's view state, told by the editor; read by parameter changes from any thread.
@@ -104,9 +103,9 @@ private:
     void SetGainFromLevel(const ParamData& level, ParamData& gain);
     void SetLevelFromGain(const ParamData& gain, ParamData& level, int programSlot);
     bool AllocateWorkBuffers(int frames);
-    void ProcessChunked(double** inputs, double** outputs, int frames);
+    // Counts the block and clears the peaks; false when the effect is OFF (bypass).
+    bool BeginBlock();
     void ProcessBlock(double** inputs, double** outputs, int frames);
-    void BypassCopy(double** inputs, double** outputs, int frames);
     void UpdateHostTempo();
     void NotifyHost() { updateDisplay(); }
     void UpdateModify();

@@ -141,10 +141,29 @@ void AKestrune::UpdateHostTempo()
     CalcDelatTime(0);
 }
 
-void AKestrune::BypassCopy(double** inputs, double** outputs, int frames)
+namespace {
+
+template <typename Sample> bool ValidBuffers(Sample** inputs, Sample** outputs, int frames)
+{
+    return frames > 0 && inputs && outputs && inputs[0] && inputs[1] && outputs[0] && outputs[1];
+}
+
+// OFF: each output is its input, bit for bit.
+template <typename Sample> void CopyThrough(Sample** inputs, Sample** outputs, int frames)
 {
     for (int ch = 0; ch < 2; ++ch)
-        if (outputs[ch] != inputs[ch]) std::memmove(outputs[ch], inputs[ch], sizeof(double) * frames);
+        if (outputs[ch] != inputs[ch]) std::memmove(outputs[ch], inputs[ch], sizeof(Sample) * frames);
+}
+
+} // namespace
+
+bool AKestrune::BeginBlock()
+{
+    m_processBlockCount.fetch_add(1, std::memory_order_relaxed);
+    std::fill(std::begin(m_peaks), std::end(m_peaks), 0.0f);
+    if (m_params[kOnOff].GetInt() == 0) return false;
+    UpdateHostTempo();
+    return true;
 }
 
 void AKestrune::ProcessBlock(double** inputs, double** outputs, int frames)
@@ -189,16 +208,13 @@ void AKestrune::ProcessBlock(double** inputs, double** outputs, int frames)
 
 void AKestrune::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)
 {
-    if (frames <= 0 || !inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+    if (!ValidBuffers(inputs, outputs, frames)) return;
     CDenormalGuard denormals;
     CSingleLock lock(m_lock);
-    m_processBlockCount.fetch_add(1, std::memory_order_relaxed);
-    std::fill(std::begin(m_peaks), std::end(m_peaks), 0.0f);
-    if (m_params[kOnOff].GetInt() == 0) {
-        BypassCopy(inputs, outputs, frames);
+    if (!BeginBlock()) {
+        CopyThrough(inputs, outputs, frames);
         return;
     }
-    UpdateHostTempo();
     for (int done = 0; done < frames;) {
         const int piece = std::min(frames - done, m_allocatedFrames);
         double* in[2] = {inputs[0] + done, inputs[1] + done};
@@ -210,21 +226,15 @@ void AKestrune::processDoubleReplacing(double** inputs, double** outputs, VstInt
 
 void AKestrune::processReplacing(float** inputs, float** outputs, VstInt32 frames)
 {
-    if (frames <= 0 || !inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+    if (!ValidBuffers(inputs, outputs, frames)) return;
     CDenormalGuard denormals;
     // Held for the whole call: a block-size change cannot swap the conversion arrays
     // under a block that is using them.
     CSingleLock lock(m_lock);
-    if (m_params[kOnOff].GetInt() == 0) {
-        m_processBlockCount.fetch_add(1, std::memory_order_relaxed);
-        std::fill(std::begin(m_peaks), std::end(m_peaks), 0.0f);
-        for (int ch = 0; ch < 2; ++ch)
-            if (outputs[ch] != inputs[ch]) std::memmove(outputs[ch], inputs[ch], sizeof(float) * frames);
+    if (!BeginBlock()) {
+        CopyThrough(inputs, outputs, frames);
         return;
     }
-    m_processBlockCount.fetch_add(1, std::memory_order_relaxed);
-    std::fill(std::begin(m_peaks), std::end(m_peaks), 0.0f);
-    UpdateHostTempo();
     double* in[2] = {m_convert[0].get(), m_convert[1].get()};
     double* out[2] = {m_convert[2].get(), m_convert[3].get()};
     for (int done = 0; done < frames;) {
