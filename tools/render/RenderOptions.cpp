@@ -21,6 +21,8 @@ const char* RenderUsage()
            "  kestrune-render --bench [--seconds S] [--rate HZ] [--block N] [PLUGIN OPTIONS]...\n"
            "  kestrune-render --demo OUTPUT.wav [--seconds S] [--rate HZ]\n"
            "  kestrune-render --panel OUTPUT.png [PLUGIN OPTIONS]\n"
+           "  kestrune-render --help\n"
+           "INPUT is mono or stereo; OUTPUT is .wav or .flac and never the INPUT itself.\n"
            "plugin options (each --plugin starts a new plug-in for --bench):\n"
            "  --plugin PATH        bundle folder or .so (default: the built Kestrune)\n"
            "  --program N          select program N first\n"
@@ -45,7 +47,10 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
             if (!hasValue) error = arg + " needs a value";
             return hasValue;
         };
-        if (arg == "--info") {
+        if (arg == "--help" || arg == "-h") {
+            o.mode = RenderOptions::Mode::Help;
+            return true; // nothing else on the line matters
+        } else if (arg == "--info") {
             o.mode = RenderOptions::Mode::Info;
         } else if (arg == "--bench") {
             o.mode = RenderOptions::Mode::Bench;

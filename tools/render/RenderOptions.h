@@ -10,7 +10,7 @@ struct PluginSetup {
 };
 
 struct RenderOptions {
-    enum class Mode { Render, Info, Bench, Demo, Panel };
+    enum class Mode { Render, Info, Bench, Demo, Panel, Help };
     Mode mode = Mode::Render;
     std::vector<PluginSetup> plugins; // Bench may name several; others use the first
     std::string input;
