@@ -1,5 +1,6 @@
 // kestrune-render as a user runs it: the built program on real files in a temporary folder.
 #include "tests/support/TempFolder.h"
+#include "tools/host/VstHost.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -216,4 +217,31 @@ TEST_F(RenderTool, FailedWriteRemovesThePartialFile)
         EXPECT_NE(run.err.find("the unfinished file was removed"), std::string::npos) << output;
         EXPECT_EQ(FilesIn(Dir()), std::vector<std::string> {"in.wav"}) << output;
     }
+}
+
+// A host saves the plug-in's chunk with its project; --state brings that state back.
+TEST_F(RenderTool, StateAHostSavedIsRestoredBeforeTheSettings)
+{
+    VstLibrary library(KESTRUNE_BUNDLE_DIR);
+    ASSERT_TRUE(library.IsLoaded()) << library.Error();
+    {
+        VstInstance fx(library);
+        ASSERT_TRUE(fx.IsValid());
+        fx.SetParameter(12, 0.5f);       // TimeMode BPM
+        fx.SetParameter(13, 4.0f / 9.0f); // Note 1/8
+        fx.SetParameter(4, 0.45f);       // FeedBack 45 %
+        void* data = nullptr;
+        const intptr_t size = fx.Dispatch(effGetChunk, 0, 0, &data);
+        ASSERT_GT(size, 0);
+        std::ofstream(In("state.bin"), std::ios::binary).write(static_cast<const char*>(data), size);
+    }
+    const ToolRun run = RunTool(Dir(), {"--state", "state.bin", "--set", "FeedBack=60", "--info"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* line : {"12  TimeMode      BPM ", "13  Note          1/8 ", "3   DelayTime     250 ",
+                             "4   FeedBack      60.0 "})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << " in\n" << run.out;
+
+    const ToolRun missing = RunTool(Dir(), {"--state", "nothing.bin", "--info"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot read the state 'nothing.bin'"), std::string::npos) << missing.err;
 }

@@ -26,6 +26,7 @@ const char* RenderUsage()
            "plugin options (each --plugin starts a new plug-in for --bench):\n"
            "  --plugin PATH        bundle folder or .so (default: the built Kestrune)\n"
            "  --program N          select program N first\n"
+           "  --state FILE         restore a state a host saved (the plug-in's chunk, raw bytes)\n"
            "  --set NAME=VALUE     set a parameter by its name, in its displayed units\n"
            "                       (--set DelayTime=375 --set TimeMode=BPM --set \"Note=1/8 T\")\n"
            "  --quiet              no progress bar\n";
@@ -35,7 +36,7 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
 {
     std::vector<std::string> positional;
     auto current = [&]() -> PluginSetup& {
-        if (o.plugins.empty()) o.plugins.push_back({defaultPlugin, -1, {}});
+        if (o.plugins.empty()) o.plugins.push_back({defaultPlugin, -1, {}, {}});
         return o.plugins.back();
     };
     for (int i = 1; i < argc; ++i) {
@@ -63,7 +64,7 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
             ++i;
         } else if (arg == "--plugin") {
             if (!needValue()) return false;
-            o.plugins.push_back({value, -1, {}});
+            o.plugins.push_back({value, -1, {}, {}});
             ++i;
         } else if (arg == "--program") {
             if (!needValue()) return false;
@@ -72,6 +73,10 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
                 return false;
             }
             current().program = static_cast<int>(number);
+            ++i;
+        } else if (arg == "--state") {
+            if (!needValue()) return false;
+            current().state = value;
             ++i;
         } else if (arg == "--set") {
             if (!needValue()) return false;

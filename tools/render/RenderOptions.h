@@ -6,6 +6,7 @@
 struct PluginSetup {
     std::string path;
     int program = -1;
+    std::string state; // a state chunk a host saved (its bank chunk), restored before the settings
     std::vector<std::pair<std::string, std::string>> settings; // name, displayed value
 };
 
