@@ -37,14 +37,17 @@ for i = 0, plugin:parameter_count() - 1 do print(string.format("name %d [%s]", i
 
 -- What a user's control does: step up from the bottom of the range Ardour gives the
 -- control, by the step Ardour gives it, and set the value as the control would.
+-- A switch is a check box: on sets the top of the range.
 local function step(index, steps)
   local control = insert:to_automatable():automation_control(Evoral.Parameter(ARDOUR.AutomationType.PluginAutomation, 0, index), false)
   local desc = control:desc()
-  control:set_value(desc.lower + steps * desc.step, PBD.GroupControlDisposition.NoGroup)
+  local value = desc.toggled and desc.upper or desc.lower + steps * desc.step
+  control:set_value(value, PBD.GroupControlDisposition.NoGroup)
   print(string.format("stepped %d: range %g to %g, step %g, toggled %s -> %g", index, desc.lower, desc.upper, desc.step, tostring(desc.toggled), control:get_value()))
 end
 step(12, 1) -- TimeMode: MS, BPM, HOST
 step(13, 4) -- Note: 1/64, 1/32, 1/16, 1/8 T, 1/8, ...
+step(8, 1)  -- HPF ON: OFF, ON
 s:save_state("", false, false, false, false, false)
 close_session()
 LUA
@@ -75,7 +78,7 @@ expected='ON/OFF|Output Leve|Iutput Leve|DelayTime|FeedBack|Balance|Depth|Rate|H
 
 after_save=$(displays)
 echo "$after_save" | sed -n '/^#/,$p'
-for pair in "TimeMode=BPM" "Note=1/8" "DelayTime=250"; do
+for pair in "TimeMode=BPM" "Note=1/8" "DelayTime=250" "HPF ON=ON"; do
   shown=$(echo "$after_save" | display_of "${pair%%=*}")
   [ "$shown" = "${pair#*=}" ] || fail "after Ardour's controls ${pair%%=*} shows '$shown', not '${pair#*=}'"
 done
@@ -84,7 +87,7 @@ restored=$(LXVST_PATH="$bundle_dir" ardour7-lua "$work/load.lua" 2>&1 | grep -o 
 echo "$restored"
 [ -n "$restored" ] || fail "Ardour did not restore the session"
 after_load=$(displays)
-for name in TimeMode Note DelayTime; do
+for name in TimeMode Note DelayTime "HPF ON"; do
   before=$(echo "$after_save" | display_of "$name")
   again=$(echo "$after_load" | display_of "$name")
   [ "$before" = "$again" ] || fail "$name was '$before' when saved and '$again' after the session was loaded"
