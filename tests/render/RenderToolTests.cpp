@@ -219,22 +219,33 @@ TEST_F(RenderTool, FailedWriteRemovesThePartialFile)
     }
 }
 
+// The state a host would save: Kestrune's chunk after the host set TimeMode BPM, Note 1/8
+// and FeedBack 45 %. Made in a child process, so that this one never loads (and unloads)
+// the bundle and the libraries it pulls in.
+static bool SaveStateAsAHostWould(const std::string& path)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        VstLibrary library(KESTRUNE_BUNDLE_DIR);
+        VstInstance fx(library);
+        if (!fx.IsValid()) ::_exit(1);
+        fx.SetParameter(12, 0.5f);
+        fx.SetParameter(13, 4.0f / 9.0f);
+        fx.SetParameter(4, 0.45f);
+        void* data = nullptr;
+        const intptr_t size = fx.Dispatch(effGetChunk, 0, 0, &data);
+        std::ofstream file(path, std::ios::binary);
+        file.write(static_cast<const char*>(data), size);
+        ::_exit(size > 0 && file.flush() ? 0 : 1);
+    }
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // A host saves the plug-in's chunk with its project; --state brings that state back.
 TEST_F(RenderTool, StateAHostSavedIsRestoredBeforeTheSettings)
 {
-    VstLibrary library(KESTRUNE_BUNDLE_DIR);
-    ASSERT_TRUE(library.IsLoaded()) << library.Error();
-    {
-        VstInstance fx(library);
-        ASSERT_TRUE(fx.IsValid());
-        fx.SetParameter(12, 0.5f);       // TimeMode BPM
-        fx.SetParameter(13, 4.0f / 9.0f); // Note 1/8
-        fx.SetParameter(4, 0.45f);       // FeedBack 45 %
-        void* data = nullptr;
-        const intptr_t size = fx.Dispatch(effGetChunk, 0, 0, &data);
-        ASSERT_GT(size, 0);
-        std::ofstream(In("state.bin"), std::ios::binary).write(static_cast<const char*>(data), size);
-    }
+    ASSERT_TRUE(SaveStateAsAHostWould(In("state.bin")));
     const ToolRun run = RunTool(Dir(), {"--state", "state.bin", "--set", "FeedBack=60", "--info"});
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* line : {"12  TimeMode      BPM ", "13  Note          1/8 ", "3   DelayTime     250 ",
