@@ -222,33 +222,30 @@ void AKestrune::getParameterDisplay(const ParamData* d, char* text) const
         std::strcpy(text, names->names[entry]);
 }
 
+// Hosts read these fields differently from what their names promise: Ardour shows the
+// label as the parameter's name, and Ardour and Carla take an integer range as the
+// control's range yet hand its raw value to setParameter. So the label is the name, no
+// integer range is given (every parameter stays 0..1 for the host), switches say so, and a
+// list steps one entry at a time. Continuous parameters leave their steps to the host;
+// can-ramp is not set because Carla reads it as a logarithmic scale, which ours are not.
 bool AKestrune::getParameterProperties(VstInt32 index, VstParameterProperties* p)
 {
     if (!p) return false;
     std::memset(p, 0, sizeof *p);
-    if (index < 0 || index >= kNumParams) return true;
+    if (index < 0 || index >= kNumParams) return false;
     const ParamData& d = m_params[index];
-    std::snprintf(p->label, sizeof p->label, "%s", d.unit);
-    std::snprintf(p->shortLabel, sizeof p->shortLabel, "%s", d.unit);
-    if (d.decimals == 0) {
-        p->minInteger = d.min;
-        p->maxInteger = d.max;
-    } else {
-        ParamData ends = d;
-        ends.Store(0.0f);
-        p->minInteger = static_cast<VstInt32>(ends.GetReal());
-        ends.Store(1.0f);
-        p->maxInteger = static_cast<VstInt32>(ends.GetReal());
-    }
-    if (d.isList) {
-        p->flags = kVstParameterUsesIntegerMinMax | kVstParameterUsesIntStep;
-        p->stepInteger = d.max - d.min;
-    } else {
-        p->flags = kVstParameterUsesFloatStep | kVstParameterCanRamp;
-        p->stepInteger = 1;
-    }
-    p->flags |= kVstParameterSupportsDisplayIndex;
+    std::snprintf(p->label, sizeof p->label, "%s", d.name);
+    std::snprintf(p->shortLabel, sizeof p->shortLabel, "%s", d.name);
+    p->flags = kVstParameterSupportsDisplayIndex;
     p->displayIndex = static_cast<VstInt16>(index);
+    if (d.isList && d.max - d.min == 1) {
+        p->flags |= kVstParameterIsSwitch;
+    } else if (d.isList) {
+        p->flags |= kVstParameterUsesFloatStep;
+        p->stepFloat = 1.0f / static_cast<float>(d.max - d.min);
+        p->smallStepFloat = p->stepFloat;
+        p->largeStepFloat = p->stepFloat;
+    }
     return true;
 }
 

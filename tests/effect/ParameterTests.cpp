@@ -117,37 +117,6 @@ TEST(ParameterModel, GainKnobsDriveLevelsAndTheProgram)
     EXPECT_EQ(e.fx->GetProgramRecord(0).values[kInputLevel], e.fx->getParameter(kInputLevel));
 }
 
-TEST(ParameterModel, PropertiesDescribeListsAndContinuousParameters)
-{
-    Effect e;
-    VstParameterProperties p;
-    ASSERT_TRUE(e.fx->getParameterProperties(kFeedBack, &p));
-    EXPECT_EQ(p.flags, 84);
-    EXPECT_EQ(p.minInteger, 0);
-    EXPECT_EQ(p.maxInteger, 100);
-    EXPECT_EQ(p.stepInteger, 1);
-    EXPECT_STREQ(p.label, "%");
-    EXPECT_STREQ(p.shortLabel, "%");
-    EXPECT_EQ(p.displayIndex, kFeedBack);
-    EXPECT_EQ(p.stepFloat, 0.0f);
-
-    ASSERT_TRUE(e.fx->getParameterProperties(kNote, &p));
-    EXPECT_EQ(p.flags, 26);
-    EXPECT_EQ(p.minInteger, 0);
-    EXPECT_EQ(p.maxInteger, 9);
-    EXPECT_EQ(p.stepInteger, 9);
-    EXPECT_STREQ(p.label, "");
-
-    struct Range { int index, min, max, step; };
-    for (const Range r : {Range {kOutputLevel, -59, 6, 1}, Range {kRate, 0, 10, 1}, Range {kBpm, 30, 500, 1},
-                          Range {kTimeMode, 0, 2, 2}, Range {kHpfOn, 0, 1, 1}, Range {kLpfFreq, 20, 20000, 1}}) {
-        ASSERT_TRUE(e.fx->getParameterProperties(r.index, &p));
-        EXPECT_EQ(p.minInteger, r.min) << r.index;
-        EXPECT_EQ(p.maxInteger, r.max) << r.index;
-        EXPECT_EQ(p.stepInteger, r.step) << r.index;
-    }
-}
-
 TEST(ParameterModel, CanDoAnswersByExactText)
 {
     Effect e;

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -99,17 +101,86 @@ TEST_F(HostInterface, ParametersReadAsHostsShowThem)
     EXPECT_EQ(fx.GetParameter(3), 0.5f);
     EXPECT_EQ(fx.ParameterDisplay(3), "4000");
 
-    VstParameterProperties p {};
-    EXPECT_EQ(fx.Dispatch(effGetParameterProperties, 4, 0, &p), 1);
-    EXPECT_EQ(p.flags, 84);
-    EXPECT_EQ(fx.Dispatch(effGetParameterProperties, 13, 0, &p), 1);
-    EXPECT_EQ(p.flags, 26);
-
     // Hosts sometimes pass null buffers: answered without writing.
     for (int32_t opcode : {effGetParamName, effGetParamDisplay, effGetParamLabel, effGetProgramName,
                            effSetProgramName, effGetEffectName, effGetVendorString, effGetProductString,
                            effGetParameterProperties, effGetChunk, effSetChunk, effGetProgramNameIndexed})
         fx.Dispatch(opcode, 0, 0, nullptr);
+}
+
+namespace {
+
+VstParameterProperties PropertiesOf(VstInstance& fx, int index)
+{
+    VstParameterProperties p;
+    std::memset(&p, 0xA5, sizeof p); // the plug-in must fill every field, not leave ours
+    EXPECT_EQ(fx.Dispatch(effGetParameterProperties, index, 0, &p), 1) << index;
+    return p;
+}
+
+// What a host's stepping control sends: value k * step for k = 0, 1, ... up to 1.0.
+std::vector<std::string> DisplaysWhenStepped(VstInstance& fx, int index, float step)
+{
+    std::vector<std::string> shown;
+    for (int k = 0; k * step <= 1.0f + 1e-6f; ++k) {
+        fx.SetParameter(index, std::min(1.0f, static_cast<float>(k) * step));
+        shown.push_back(fx.ParameterDisplay(index));
+    }
+    return shown;
+}
+
+} // namespace
+
+// Hosts map a parameter by its properties: Ardour names it by the label and, like Carla,
+// takes an integer range as the control's range but passes the raw value on.
+TEST_F(HostInterface, PropertiesNameEveryParameterAndKeepTheHostRangeNormalised)
+{
+    VstInstance fx(Library());
+    ASSERT_TRUE(fx.IsValid());
+    for (int i = 0; i < 15; ++i) {
+        const VstParameterProperties p = PropertiesOf(fx, i);
+        const std::string name = fx.ParameterName(i);
+        EXPECT_EQ(std::string(p.label), name);
+        EXPECT_EQ(std::string(p.shortLabel), name.substr(0, sizeof p.shortLabel - 1));
+        EXPECT_EQ(p.flags & (kVstParameterUsesIntegerMinMax | kVstParameterUsesIntStep), 0) << name;
+        EXPECT_EQ(p.flags & kVstParameterCanRamp, 0) << name << ": Carla would show a logarithmic knob";
+        EXPECT_EQ(p.flags & kVstParameterSupportsDisplayCategory, 0) << name;
+        EXPECT_EQ(p.minInteger, 0);
+        EXPECT_EQ(p.maxInteger, 0);
+        EXPECT_NE(p.flags & kVstParameterSupportsDisplayIndex, 0);
+        EXPECT_EQ(p.displayIndex, i);
+        for (char c : p.future) EXPECT_EQ(c, 0);
+    }
+    VstParameterProperties p {};
+    EXPECT_EQ(fx.Dispatch(effGetParameterProperties, 15, 0, &p), 0) << "no such parameter";
+    EXPECT_EQ(fx.Dispatch(effGetParameterProperties, -1, 0, &p), 0);
+}
+
+TEST_F(HostInterface, SwitchesAndListsStepThroughEveryValueAHostOffers)
+{
+    VstInstance fx(Library());
+    ASSERT_TRUE(fx.IsValid());
+    for (int index : {0, 8, 9}) {
+        const VstParameterProperties p = PropertiesOf(fx, index);
+        EXPECT_EQ(p.flags & (kVstParameterIsSwitch | kVstParameterUsesFloatStep), kVstParameterIsSwitch) << index;
+        // A host's toggle sends its two ends.
+        EXPECT_EQ(DisplaysWhenStepped(fx, index, 1.0f), (std::vector<std::string> {"OFF", "ON"})) << index;
+    }
+    struct List { int index; std::vector<std::string> entries; };
+    for (const List& list : {List {12, {"MS", "BPM", "HOST"}},
+                             List {13, {"1/64", "1/32", "1/16", "1/8 T", "1/8", "1/4 T", "1/4", "1/2 T", "1/2", "1 Bar"}}}) {
+        const VstParameterProperties p = PropertiesOf(fx, list.index);
+        EXPECT_EQ(p.flags & (kVstParameterIsSwitch | kVstParameterUsesFloatStep), kVstParameterUsesFloatStep);
+        EXPECT_EQ(p.smallStepFloat, p.stepFloat);
+        EXPECT_EQ(p.largeStepFloat, p.stepFloat);
+        EXPECT_EQ(DisplaysWhenStepped(fx, list.index, p.stepFloat), list.entries) << list.index;
+    }
+    // Continuous parameters leave their steps to the host.
+    for (int index : {1, 2, 3, 4, 5, 6, 7, 10, 11, 14}) {
+        const VstParameterProperties p = PropertiesOf(fx, index);
+        EXPECT_EQ(p.flags & (kVstParameterIsSwitch | kVstParameterUsesFloatStep), 0) << index;
+        EXPECT_EQ(p.stepFloat, 0.0f);
+    }
 }
 
 TEST_F(HostInterface, ProgramSelectionIgnoresNumbersOutsideTheBank)

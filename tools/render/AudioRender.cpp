@@ -1,6 +1,7 @@
 #include "tools/render/AudioRender.h"
 
 #include "tools/render/ChannelBuffers.h"
+#include "tools/render/OutputFile.h"
 #include "tools/render/PluginSession.h"
 
 #include <sndfile.h>
@@ -39,6 +40,7 @@ std::string Decibels(float peak)
 class Progress {
 public:
     Progress(long long total, bool enabled) : m_total(total), m_enabled(enabled && ::isatty(2)) {}
+    bool Active() const { return m_enabled && m_last >= 0 && m_last < 100; }
     void Update(long long done)
     {
         if (!m_enabled || m_total <= 0) return;
@@ -61,11 +63,25 @@ private:
 
 int RenderFile(const RenderOptions& options)
 {
+    // Writing goes through a temporary file, but the rename at the end would still replace
+    // the input: refuse before anything is written.
+    if (IsSameFile(options.input, options.output)) {
+        std::fprintf(stderr, "kestrune-render: '%s' and '%s' are the same file; choose another output\n",
+                     options.input.c_str(), options.output.c_str());
+        return 2;
+    }
     SF_INFO inInfo {};
     SndFile in(sf_open(options.input.c_str(), SFM_READ, &inInfo), sf_close);
     if (!in) {
         std::fprintf(stderr, "kestrune-render: cannot read '%s': %s\n", options.input.c_str(), sf_strerror(nullptr));
         return 1;
+    }
+    // A down-mix of more channels needs choices (centre and LFE levels, surround order) that
+    // only the user can make; dropping channels silently loses music.
+    if (inInfo.channels > 2) {
+        std::fprintf(stderr, "kestrune-render: '%s' has %d channels; the input must be mono or stereo (mix it down first)\n",
+                     options.input.c_str(), inInfo.channels);
+        return 2;
     }
     const int format = OutputFormat(options.output);
     if (!format) {
@@ -81,9 +97,9 @@ int RenderFile(const RenderOptions& options)
     outInfo.samplerate = inInfo.samplerate;
     outInfo.channels = 2;
     outInfo.format = format;
-    SndFile out(sf_open(options.output.c_str(), SFM_WRITE, &outInfo), sf_close);
-    if (!out) {
-        std::fprintf(stderr, "kestrune-render: cannot write '%s': %s\n", options.output.c_str(), sf_strerror(nullptr));
+    OutputFile out;
+    if (!out.Open(options.output, outInfo)) {
+        std::fprintf(stderr, "kestrune-render: %s\n", out.Error().c_str());
         return 1;
     }
 
@@ -115,13 +131,17 @@ int RenderFile(const RenderOptions& options)
                 outPeak[c] = std::max(outPeak[c], std::fabs(y));
             }
         }
-        if (sf_writef_float(out.get(), interleavedOut.data(), frames) != frames) {
-            std::fprintf(stderr, "kestrune-render: writing '%s' failed: %s\n", options.output.c_str(),
-                         sf_strerror(out.get()));
+        if (!out.Write(interleavedOut.data(), frames)) {
+            if (progress.Active()) std::fprintf(stderr, "\n");
+            std::fprintf(stderr, "kestrune-render: %s\n", out.Error().c_str());
             return 1;
         }
         done += frames;
         progress.Update(done);
+    }
+    if (!out.Commit()) {
+        std::fprintf(stderr, "kestrune-render: %s\n", out.Error().c_str());
+        return 1;
     }
     std::printf("%s: %s -> %s (%.2f s at %d Hz, block %d)\n", session.Name().c_str(), options.input.c_str(),
                 options.output.c_str(), static_cast<double>(total) / inInfo.samplerate, inInfo.samplerate, block);

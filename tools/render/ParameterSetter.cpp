@@ -22,12 +22,19 @@ bool SameText(const std::string& a, const std::string& b)
     return ::strcasecmp(Trim(a).c_str(), Trim(b).c_str()) == 0;
 }
 
-bool LeadingNumber(const std::string& text, double& value)
+// A value the user typed: any number strtod reads, "nan" included, so that it is refused
+// as out of range rather than looked up as a name.
+bool UserNumber(const std::string& text, double& value)
 {
     const std::string trimmed = Trim(text);
     char* end = nullptr;
     value = std::strtod(trimmed.c_str(), &end);
-    return end != trimmed.c_str() && !std::isnan(value); // "-inf" dB is a number at the end of a range
+    return end != trimmed.c_str();
+}
+
+bool LeadingNumber(const std::string& text, double& value)
+{
+    return UserNumber(text, value) && !std::isnan(value); // "-inf" dB is a number at the end of a range
 }
 
 int FindParameter(VstInstance& instance, const std::string& name, std::string& names)
@@ -84,7 +91,8 @@ std::string SetByNumber(VstInstance& instance, int index, const std::string& nam
     if (!numericLow || !numericHigh) return {};
     const double smallest = std::min(low, high), largest = std::max(low, high);
     const double slack = 1e-6 * std::max(1.0, std::fabs(largest));
-    if (target < smallest - slack || target > largest + slack) {
+    // Written so that NaN, which compares false with everything, is out of range too.
+    if (!(target >= smallest - slack && target <= largest + slack)) {
         char message[160];
         std::snprintf(message, sizeof message, " = %g is out of range (%g to %g)", target, smallest, largest);
         return name + message;
@@ -118,7 +126,7 @@ std::string SetParameterByDisplay(VstInstance& instance, const std::string& name
 
     // Text that the plug-in itself shows for some value ("ON", "1/8 T", "HOST") is set as such.
     double target = 0.0;
-    const bool isNumber = LeadingNumber(value, target) && Trim(value).find_first_of(" /") == std::string::npos;
+    const bool isNumber = UserNumber(value, target) && Trim(value).find_first_of(" /") == std::string::npos;
     bool numericDisplay = false;
     DisplayedNumber(instance, index, 0.5f, numericDisplay);
     if (isNumber && numericDisplay) return SetByNumber(instance, index, name, target);

@@ -2,6 +2,10 @@
 
 #include "tools/render/ParameterSetter.h"
 
+#include <fstream>
+#include <iterator>
+#include <vector>
+
 PluginSession::PluginSession(const PluginSetup& setup, double sampleRate, int blockSize, double tempo)
 {
     m_library = std::make_unique<VstLibrary>(setup.path);
@@ -32,6 +36,7 @@ PluginSession::PluginSession(const PluginSetup& setup, double sampleRate, int bl
         }
         fx.Dispatch(effSetProgram, 0, setup.program);
     }
+    if (!setup.state.empty() && !RestoreState(setup.state)) return;
     for (const auto& [name, value] : setup.settings) {
         m_error = SetParameterByDisplay(fx, name, value);
         if (!m_error.empty()) return;
@@ -39,6 +44,22 @@ PluginSession::PluginSession(const PluginSetup& setup, double sampleRate, int bl
     fx.Dispatch(effMainsChanged, 0, 1);
     fx.Dispatch(effStartProcess);
     m_running = true;
+}
+
+bool PluginSession::RestoreState(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> chunk((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.is_open() || chunk.empty()) {
+        m_error = "cannot read the state '" + path + "'";
+        return false;
+    }
+    if (!(m_instance->Effect()->flags & effFlagsProgramChunks)) {
+        m_error = m_library->Path() + " keeps no state chunk";
+        return false;
+    }
+    m_instance->Dispatch(effSetChunk, 0, static_cast<intptr_t>(chunk.size()), chunk.data());
+    return true;
 }
 
 PluginSession::~PluginSession()

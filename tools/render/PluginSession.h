@@ -19,6 +19,8 @@ public:
     void Process(float** inputs, float** outputs, int frames) { m_instance->ProcessReplacing(inputs, outputs, frames); }
 
 private:
+    bool RestoreState(const std::string& path);
+
     std::unique_ptr<VstLibrary> m_library;
     std::unique_ptr<VstInstance> m_instance;
     std::string m_error;

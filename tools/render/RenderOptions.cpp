@@ -21,9 +21,12 @@ const char* RenderUsage()
            "  kestrune-render --bench [--seconds S] [--rate HZ] [--block N] [PLUGIN OPTIONS]...\n"
            "  kestrune-render --demo OUTPUT.wav [--seconds S] [--rate HZ]\n"
            "  kestrune-render --panel OUTPUT.png [PLUGIN OPTIONS]\n"
+           "  kestrune-render --help\n"
+           "INPUT is mono or stereo; OUTPUT is .wav or .flac and never the INPUT itself.\n"
            "plugin options (each --plugin starts a new plug-in for --bench):\n"
            "  --plugin PATH        bundle folder or .so (default: the built Kestrune)\n"
            "  --program N          select program N first\n"
+           "  --state FILE         restore a state a host saved (the plug-in's chunk, raw bytes)\n"
            "  --set NAME=VALUE     set a parameter by its name, in its displayed units\n"
            "                       (--set DelayTime=375 --set TimeMode=BPM --set \"Note=1/8 T\")\n"
            "  --quiet              no progress bar\n";
@@ -33,7 +36,7 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
 {
     std::vector<std::string> positional;
     auto current = [&]() -> PluginSetup& {
-        if (o.plugins.empty()) o.plugins.push_back({defaultPlugin, -1, {}});
+        if (o.plugins.empty()) o.plugins.push_back({defaultPlugin, -1, {}, {}});
         return o.plugins.back();
     };
     for (int i = 1; i < argc; ++i) {
@@ -45,7 +48,10 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
             if (!hasValue) error = arg + " needs a value";
             return hasValue;
         };
-        if (arg == "--info") {
+        if (arg == "--help" || arg == "-h") {
+            o.mode = RenderOptions::Mode::Help;
+            return true; // nothing else on the line matters
+        } else if (arg == "--info") {
             o.mode = RenderOptions::Mode::Info;
         } else if (arg == "--bench") {
             o.mode = RenderOptions::Mode::Bench;
@@ -58,7 +64,7 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
             ++i;
         } else if (arg == "--plugin") {
             if (!needValue()) return false;
-            o.plugins.push_back({value, -1, {}});
+            o.plugins.push_back({value, -1, {}, {}});
             ++i;
         } else if (arg == "--program") {
             if (!needValue()) return false;
@@ -67,6 +73,10 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
                 return false;
             }
             current().program = static_cast<int>(number);
+            ++i;
+        } else if (arg == "--state") {
+            if (!needValue()) return false;
+            current().state = value;
             ++i;
         } else if (arg == "--set") {
             if (!needValue()) return false;

@@ -6,11 +6,12 @@
 struct PluginSetup {
     std::string path;
     int program = -1;
+    std::string state; // a state chunk a host saved (its bank chunk), restored before the settings
     std::vector<std::pair<std::string, std::string>> settings; // name, displayed value
 };
 
 struct RenderOptions {
-    enum class Mode { Render, Info, Bench, Demo, Panel };
+    enum class Mode { Render, Info, Bench, Demo, Panel, Help };
     Mode mode = Mode::Render;
     std::vector<PluginSetup> plugins; // Bench may name several; others use the first
     std::string input;

@@ -7,6 +7,7 @@
 #include "tools/render/PluginSession.h"
 #include "tools/render/RenderOptions.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -33,6 +34,9 @@ static std::string DefaultPlugin()
 
 int main(int argc, char** argv)
 {
+    // Past a file size limit, a write should fail (and the render clean up) rather than the
+    // signal ending the program with a torn file.
+    std::signal(SIGXFSZ, SIG_IGN);
     RenderOptions options;
     std::string error;
     if (!ParseRenderOptions(argc, argv, DefaultPlugin(), options, error)) {
@@ -40,6 +44,7 @@ int main(int argc, char** argv)
         return 2;
     }
     switch (options.mode) {
+    case RenderOptions::Mode::Help: std::fputs(RenderUsage(), stdout); return 0;
     case RenderOptions::Mode::Render: return RenderFile(options);
     case RenderOptions::Mode::Bench: return RunBench(options);
     case RenderOptions::Mode::Demo: return WriteDemoClip(options);
