@@ -110,8 +110,9 @@ private:
     template <typename Sample> void ProcessEntry(Sample** inputs, Sample** outputs, int frames);
     // One piece; reads the host's inputs without writing them.
     template <typename Sample> void ProcessBlock(Sample** inputs, Sample** outputs, int frames);
+    void FilterWet(double* (&wet)[2], int frames);
     // One switchable filter stage on the wet pair; the result ends up in wet.
-    void RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitchFade& fade, bool on, double* (&wet)[2],
+    void RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitchFade& fade, double* (&wet)[2],
                         double* (&spare)[2], int frames);
     void SetFadeLength(CSwitchFade& fade) const;
     void SettleFilterSwitches();
@@ -132,7 +133,9 @@ private:
     CBiquadFilter m_lpfL, m_lpfR, m_hpfL, m_hpfR;
     // The filter switches fade rather than cut; the filters run while switched off.
     CSwitchFade m_hpfFade, m_lpfFade;
-    std::unique_ptr<double[]> m_work[4];
+    // Engine output (0, 1) and the filter stages' outputs (2 to 5).
+    static constexpr int kWorkBuffers = 6;
+    std::unique_ptr<double[]> m_work[kWorkBuffers];
     char m_pluginFolder[2048] = {};
     AKestruneProgram m_initialPrograms[kNumPrograms];
     AKestruneProgram m_factoryPrograms[kNumPrograms];

@@ -52,13 +52,14 @@ inline float PeakOf(const double* samples, int n, float peak)
 bool AKestrune::AllocateWorkBuffers(int frames)
 {
     frames = std::clamp(frames, 1, kMaxAllocatedFrames);
-    std::unique_ptr<double[]> fresh[6];
+    constexpr int kWork = kWorkBuffers;
+    std::unique_ptr<double[]> fresh[kWork + 2];
     for (auto& buffer : fresh) {
         buffer.reset(new (std::nothrow) double[static_cast<size_t>(frames)]);
         if (!buffer) return false; // keep the old buffers; blocks go in pieces of the old size
     }
-    for (int i = 0; i < 4; ++i) m_work[i] = std::move(fresh[i]);
-    for (int i = 0; i < 2; ++i) m_gainedInput[i] = std::move(fresh[4 + i]);
+    for (int i = 0; i < kWork; ++i) m_work[i] = std::move(fresh[i]);
+    for (int i = 0; i < 2; ++i) m_gainedInput[i] = std::move(fresh[kWork + i]);
     m_allocatedFrames = frames;
     m_delay.SetBloackSize(frames);
     return true;
@@ -200,19 +201,39 @@ bool AKestrune::BeginBlock()
     return true;
 }
 
-void AKestrune::RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitchFade& fade, bool on,
-                               double* (&wet)[2], double* (&spare)[2], int frames)
+// The filters run even while switched off, so switching one on finds its history in step
+// with the signal instead of resuming from a block long past; a switch then crossfades.
+void AKestrune::RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitchFade& fade, double* (&wet)[2],
+                               double* (&spare)[2], int frames)
 {
-    // The filter runs even while switched off, so switching it on finds its history in step
-    // with the signal instead of resuming from a block long past.
     CBiquadFilter::OperateStereo(left, right, wet[0], wet[1], spare[0], spare[1], frames);
-    fade.SetTarget(on);
     if (fade.IsAtRest()) {
-        if (on) std::swap(wet, spare);
+        if (fade.IsOn()) std::swap(wet, spare);
         return;
     }
     fade.Blend(wet[0], wet[1], spare[0], spare[1], frames);
     std::swap(wet, spare);
+}
+
+// High-pass before low-pass. wet holds the engine's output and receives the filtered pair.
+void AKestrune::FilterWet(double* (&wet)[2], int frames)
+{
+    m_hpfFade.SetTarget(m_params[kHpfOn].GetInt() != 0);
+    m_lpfFade.SetTarget(m_params[kLpfOn].GetInt() != 0);
+    if (m_hpfFade.IsAtRest() && m_lpfFade.IsAtRest()) {
+        // No switch moving: both stages in one loop.
+        double* high[2] = {m_work[2].get(), m_work[3].get()};
+        double* low[2] = {m_work[4].get(), m_work[5].get()};
+        const bool highOn = m_hpfFade.IsOn();
+        CBiquadFilter::OperateCascade(m_hpfL, m_hpfR, m_lpfL, m_lpfR, highOn, wet[0], wet[1], high[0], high[1],
+                                      low[0], low[1], frames);
+        if (m_lpfFade.IsOn()) std::copy(std::begin(low), std::end(low), std::begin(wet));
+        else if (highOn) std::copy(std::begin(high), std::end(high), std::begin(wet));
+        return;
+    }
+    double* spare[2] = {m_work[2].get(), m_work[3].get()};
+    RunFilterStage(m_hpfL, m_hpfR, m_hpfFade, wet, spare, frames);
+    RunFilterStage(m_lpfL, m_lpfR, m_lpfFade, wet, spare, frames);
 }
 
 template <typename Sample> void AKestrune::ProcessBlock(Sample** inputs, Sample** outputs, int frames)
@@ -226,12 +247,8 @@ template <typename Sample> void AKestrune::ProcessBlock(Sample** inputs, Sample*
     }
 
     double* wet[2] = {m_work[0].get(), m_work[1].get()};
-    double* spare[2] = {m_work[2].get(), m_work[3].get()};
     m_delay.Process(in, wet, frames);
-
-    // High-pass before low-pass; each stage runs its left and right filters as one pair.
-    RunFilterStage(m_hpfL, m_hpfR, m_hpfFade, m_params[kHpfOn].GetInt() != 0, wet, spare, frames);
-    RunFilterStage(m_lpfL, m_lpfR, m_lpfFade, m_params[kLpfOn].GetInt() != 0, wet, spare, frames);
+    FilterWet(wet, frames);
 
     const double go = m_outputGain.GetReal();
     const double b = m_params[kBalance].Load();
