@@ -52,14 +52,13 @@ inline float PeakOf(const double* samples, int n, float peak)
 bool AKestrune::AllocateWorkBuffers(int frames)
 {
     frames = std::clamp(frames, 1, kMaxAllocatedFrames);
-    constexpr int kWork = kWorkBuffers;
-    std::unique_ptr<double[]> fresh[kWork + 2];
+    std::unique_ptr<double[]> fresh[kWorkBuffers + 2];
     for (auto& buffer : fresh) {
         buffer.reset(new (std::nothrow) double[static_cast<size_t>(frames)]);
         if (!buffer) return false; // keep the old buffers; blocks go in pieces of the old size
     }
-    for (int i = 0; i < kWork; ++i) m_work[i] = std::move(fresh[i]);
-    for (int i = 0; i < 2; ++i) m_gainedInput[i] = std::move(fresh[kWork + i]);
+    for (int i = 0; i < kWorkBuffers; ++i) m_work[i] = std::move(fresh[i]);
+    for (int i = 0; i < 2; ++i) m_gainedInput[i] = std::move(fresh[kWorkBuffers + i]);
     m_allocatedFrames = frames;
     m_delay.SetBloackSize(frames);
     return true;
