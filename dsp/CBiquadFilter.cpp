@@ -107,38 +107,84 @@ inline __m128d FlushLanes(__m128d y)
 
 } // namespace
 
-void CBiquadFilter::OperateStereo(CBiquadFilter& left, CBiquadFilter& right, const double* inL, const double* inR,
-                                  double* outL, double* outR, int n)
-{
-    if (n <= 0) return;
-    const __m128d b0 = Lanes(left.m_b0, right.m_b0), b1 = Lanes(left.m_b1, right.m_b1);
-    const __m128d b2 = Lanes(left.m_b2, right.m_b2), a1 = Lanes(left.m_a1, right.m_a1);
-    const __m128d a2 = Lanes(left.m_a2, right.m_a2);
-    __m128d x1 = Lanes(left.m_x1, right.m_x1), x2 = Lanes(left.m_x2, right.m_x2);
-    __m128d y1 = Lanes(left.m_y1, right.m_y1), y2 = Lanes(left.m_y2, right.m_y2);
-    for (int k = 0; k < n; ++k) {
-        const __m128d x = Lanes(inL[k], inR[k]);
+// A left and a right filter as two lanes; history in registers while a loop runs.
+struct CBiquadFilter::Pair {
+    CBiquadFilter& left;
+    CBiquadFilter& right;
+    const __m128d b0, b1, b2, a1, a2;
+    __m128d x1, x2, y1, y2;
+
+    Pair(CBiquadFilter& l, CBiquadFilter& r)
+        : left(l), right(r), b0(Lanes(l.m_b0, r.m_b0)), b1(Lanes(l.m_b1, r.m_b1)), b2(Lanes(l.m_b2, r.m_b2)),
+          a1(Lanes(l.m_a1, r.m_a1)), a2(Lanes(l.m_a2, r.m_a2)), x1(Lanes(l.m_x1, r.m_x1)),
+          x2(Lanes(l.m_x2, r.m_x2)), y1(Lanes(l.m_y1, r.m_y1)), y2(Lanes(l.m_y2, r.m_y2))
+    {
+    }
+
+    __m128d Step(__m128d x)
+    {
         // Same order of operations as the one-channel form: ((((b0 x + b1 x1) + b2 x2) - a1 y1) - a2 y2).
         __m128d acc = _mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1));
         acc = _mm_add_pd(acc, _mm_mul_pd(b2, x2));
         acc = _mm_sub_pd(acc, _mm_mul_pd(a1, y1));
         acc = _mm_sub_pd(acc, _mm_mul_pd(a2, y2));
         const __m128d y = FlushLanes(acc);
-        _mm_store_sd(&outL[k], y);
-        _mm_storeh_pd(&outR[k], y);
         x2 = x1;
         x1 = x;
         y2 = y1;
         y1 = y;
+        return y;
     }
-    _mm_store_sd(&left.m_x1, x1);
-    _mm_storeh_pd(&right.m_x1, x1);
-    _mm_store_sd(&left.m_x2, x2);
-    _mm_storeh_pd(&right.m_x2, x2);
-    _mm_store_sd(&left.m_y1, y1);
-    _mm_storeh_pd(&right.m_y1, y1);
-    _mm_store_sd(&left.m_y2, y2);
-    _mm_storeh_pd(&right.m_y2, y2);
+
+    static void Put(__m128d v, double& l, double& r)
+    {
+        _mm_store_sd(&l, v);
+        _mm_storeh_pd(&r, v);
+    }
+
+    void Store()
+    {
+        Put(x1, left.m_x1, right.m_x1);
+        Put(x2, left.m_x2, right.m_x2);
+        Put(y1, left.m_y1, right.m_y1);
+        Put(y2, left.m_y2, right.m_y2);
+    }
+};
+
+void CBiquadFilter::OperateStereo(CBiquadFilter& left, CBiquadFilter& right, const double* inL, const double* inR,
+                                  double* outL, double* outR, int n)
+{
+    if (n <= 0) return;
+    Pair pair(left, right);
+    for (int k = 0; k < n; ++k) Pair::Put(pair.Step(Lanes(inL[k], inR[k])), outL[k], outR[k]);
+    pair.Store();
+}
+
+template <bool chained>
+void CBiquadFilter::Cascade(CBiquadFilter& firstL, CBiquadFilter& firstR, CBiquadFilter& secondL,
+                            CBiquadFilter& secondR, const double* inL, const double* inR, double* firstOutL,
+                            double* firstOutR, double* secondOutL, double* secondOutR, int n)
+{
+    Pair first(firstL, firstR), second(secondL, secondR);
+    for (int k = 0; k < n; ++k) {
+        const __m128d x = Lanes(inL[k], inR[k]);
+        const __m128d y = first.Step(x);
+        Pair::Put(y, firstOutL[k], firstOutR[k]);
+        Pair::Put(second.Step(chained ? y : x), secondOutL[k], secondOutR[k]);
+    }
+    first.Store();
+    second.Store();
+}
+
+void CBiquadFilter::OperateCascade(CBiquadFilter& firstL, CBiquadFilter& firstR, CBiquadFilter& secondL,
+                                   CBiquadFilter& secondR, bool chained, const double* inL, const double* inR,
+                                   double* firstOutL, double* firstOutR, double* secondOutL, double* secondOutR, int n)
+{
+    if (n <= 0) return;
+    if (chained)
+        Cascade<true>(firstL, firstR, secondL, secondR, inL, inR, firstOutL, firstOutR, secondOutL, secondOutR, n);
+    else
+        Cascade<false>(firstL, firstR, secondL, secondR, inL, inR, firstOutL, firstOutR, secondOutL, secondOutR, n);
 }
 
 void CBiquadFilter::Reset()

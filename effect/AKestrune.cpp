@@ -135,15 +135,21 @@ void AKestrune::setParameter(VstInt32 index, float value)
                         CalcDelatTime(1);
                     m_pendingTimeMode.store(mode);
                 }
+                // HOST times the note at once from the BPM on show (the host's last tempo, or
+                // the user's when the host has none); the next block follows the host.
+                if (mode == kTimeModeHost) CalcDelatTime(0);
                 break;
             }
             case kNote:
                 if (m_params[kTimeMode].GetInt() == kTimeModeBpm) CalcDelatTime(1);
+                else if (m_params[kTimeMode].GetInt() == kTimeModeHost) CalcDelatTime(0);
                 break;
             case kBpm:
                 if (m_params[kTimeMode].GetInt() == kTimeModeBpm) {
                     CalcDelatTime(1);
                     m_delay.SetDelayTime(m_params[kDelayTime].GetReal());
+                } else if (m_params[kTimeMode].GetInt() == kTimeModeHost) {
+                    CalcDelatTime(0);
                 }
                 break;
             default: break;

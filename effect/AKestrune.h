@@ -2,6 +2,7 @@
 // The effect: parameters, processing path, programs and bank file of one instance.
 #include "dsp/CBiquadFilter.h"
 #include "dsp/DelayMain.h"
+#include "dsp/SwitchFade.h"
 #include "effect/AKestruneProgram.h"
 #include "effect/ParamData.h"
 #include "effect/ParameterTable.h"
@@ -105,7 +106,16 @@ private:
     bool AllocateWorkBuffers(int frames);
     // Counts the block and clears the peaks; false when the effect is OFF (bypass).
     bool BeginBlock();
-    void ProcessBlock(double** inputs, double** outputs, int frames);
+    // Both host entries: lock, bypass, and the block in pieces of at most the buffer size.
+    template <typename Sample> void ProcessEntry(Sample** inputs, Sample** outputs, int frames);
+    // One piece; reads the host's inputs without writing them.
+    template <typename Sample> void ProcessBlock(Sample** inputs, Sample** outputs, int frames);
+    void FilterWet(double* (&wet)[2], int frames);
+    // One switchable filter stage on the wet pair; the result ends up in wet.
+    void RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitchFade& fade, double* (&wet)[2],
+                        double* (&spare)[2], int frames);
+    void SetFadeLength(CSwitchFade& fade) const;
+    void SettleFilterSwitches();
     void UpdateHostTempo();
     void NotifyHost() { updateDisplay(); }
     void UpdateModify();
@@ -121,7 +131,11 @@ private:
     std::vector<ParamValueNames> m_valueNames;
     DelayMain m_delay;
     CBiquadFilter m_lpfL, m_lpfR, m_hpfL, m_hpfR;
-    std::unique_ptr<double[]> m_work[4];
+    // The filter switches fade rather than cut; the filters run while switched off.
+    CSwitchFade m_hpfFade, m_lpfFade;
+    // Engine output (0, 1) and the filter stages' outputs (2 to 5).
+    static constexpr int kWorkBuffers = 6;
+    std::unique_ptr<double[]> m_work[kWorkBuffers];
     char m_pluginFolder[2048] = {};
     AKestruneProgram m_initialPrograms[kNumPrograms];
     AKestruneProgram m_factoryPrograms[kNumPrograms];
@@ -130,8 +144,8 @@ private:
     float m_peaks[4] = {};
     mutable CCriticalSection m_lock;
 
-    // Single-precision entry: the widened block, kept with the work buffers.
-    std::unique_ptr<double[]> m_convert[4];
+    // The gained input of a piece: the host's input arrays are never written.
+    std::unique_ptr<double[]> m_gainedInput[2];
     int m_allocatedFrames = 0;
 
     std::atomic<bool> m_editorViewOpen {false};

@@ -2,7 +2,10 @@
 // and the reactions to sample-rate and block-size changes.
 #include "effect/AKestrune.h"
 
+#include "dsp/SampleGuards.h"
 #include "port/DenormalGuard.h"
+
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <cfloat>
@@ -14,6 +17,21 @@ namespace {
 
 // Buffers never exceed this many frames; longer host blocks are processed in pieces.
 constexpr int kMaxAllocatedFrames = 1 << 16;
+
+// A filter switch crossfades over this time.
+constexpr double kFilterFadeSeconds = 0.005;
+
+// Output beyond +36 dBFS is no music: only a fault upstream gets there. It is held at that
+// level on its way to the host, and what is not a number at all leaves as silence.
+constexpr double kOutputLimit = 63.09573444801933; // 10^(36/20)
+
+inline double SafeForHost(double y)
+{
+    __m128d v = kdsp::ZeroIfNotFinite(_mm_set_sd(y));
+    v = _mm_min_sd(v, _mm_set_sd(kOutputLimit));
+    v = _mm_max_sd(v, _mm_set_sd(-kOutputLimit));
+    return _mm_cvtsd_f64(v);
+}
 
 // Non-finite input would live in the delay line for seconds and circulate with the
 // feedback: it enters as silence instead.
@@ -34,15 +52,13 @@ inline float PeakOf(const double* samples, int n, float peak)
 bool AKestrune::AllocateWorkBuffers(int frames)
 {
     frames = std::clamp(frames, 1, kMaxAllocatedFrames);
-    std::unique_ptr<double[]> fresh[8];
+    std::unique_ptr<double[]> fresh[kWorkBuffers + 2];
     for (auto& buffer : fresh) {
         buffer.reset(new (std::nothrow) double[static_cast<size_t>(frames)]);
         if (!buffer) return false; // keep the old buffers; blocks go in pieces of the old size
     }
-    for (int i = 0; i < 4; ++i) {
-        m_work[i] = std::move(fresh[i]);
-        m_convert[i] = std::move(fresh[4 + i]);
-    }
+    for (int i = 0; i < kWorkBuffers; ++i) m_work[i] = std::move(fresh[i]);
+    for (int i = 0; i < 2; ++i) m_gainedInput[i] = std::move(fresh[kWorkBuffers + i]);
     m_allocatedFrames = frames;
     m_delay.SetBloackSize(frames);
     return true;
@@ -82,13 +98,27 @@ void AKestrune::suspend()
     CSingleLock lock(m_lock);
     m_params[kOnOff].Store(0.0f);
     m_delay.Reset();
+    SettleFilterSwitches();
 }
 
 VstInt32 AKestrune::startProcess()
 {
     CSingleLock lock(m_lock);
     m_delay.Reset();
+    SettleFilterSwitches();
     return 0;
+}
+
+// With the line cleared there is nothing to click: the switches take their places at once.
+void AKestrune::SettleFilterSwitches()
+{
+    m_hpfFade.Settle(m_params[kHpfOn].GetInt() != 0);
+    m_lpfFade.Settle(m_params[kLpfOn].GetInt() != 0);
+}
+
+void AKestrune::SetFadeLength(CSwitchFade& fade) const
+{
+    fade.SetLength(static_cast<int>(std::lround(kFilterFadeSeconds * m_format.samplesPerSec)));
 }
 
 void AKestrune::ResetHPF()
@@ -97,6 +127,7 @@ void AKestrune::ResetHPF()
     const double freq = m_params[kHpfFreq].GetReal();
     m_hpfL.CalcCoefficients(fs, freq, 0.0, 1.0, 4);
     m_hpfR.CalcCoefficients(fs, freq, 0.0, 1.0, 4);
+    SetFadeLength(m_hpfFade);
 }
 
 void AKestrune::ResetLPF()
@@ -105,6 +136,7 @@ void AKestrune::ResetLPF()
     const double freq = m_params[kLpfFreq].GetReal();
     m_lpfL.CalcCoefficients(fs, freq, 0.0, 1.0, 3);
     m_lpfR.CalcCoefficients(fs, freq, 0.0, 1.0, 3);
+    SetFadeLength(m_lpfFade);
 }
 
 void AKestrune::GetVU(float* inLeft, float* inRight, float* outLeft, float* outRight)
@@ -134,10 +166,12 @@ void AKestrune::UpdateHostTempo()
     if (const VstTimeInfo* info = getTimeInfo(kVstTempoValid); info && (info->flags & kVstTempoValid))
         t = static_cast<float>(info->tempo) * 10.0f;
     if (!(t > 0.0f)) t = static_cast<float>(callHost(audioMasterTempoAt) / 10000.0) * 10.0f;
-    // No tempo from the host: keep the BPM the user set rather than falling to 30 BPM.
-    if (!(t > 0.0f)) return;
-    t = std::clamp(t, 300.0f, 5000.0f);
-    m_params[kBpm].Store((t - 300.0f) / 4700.0f);
+    // No tempo from the host: the BPM the user set stays and times the note, rather than
+    // falling to 30 BPM.
+    if (t > 0.0f) {
+        t = std::clamp(t, 300.0f, 5000.0f);
+        m_params[kBpm].Store((t - 300.0f) / 4700.0f);
+    }
     CalcDelatTime(0);
 }
 
@@ -166,50 +200,77 @@ bool AKestrune::BeginBlock()
     return true;
 }
 
-void AKestrune::ProcessBlock(double** inputs, double** outputs, int frames)
+// The filters run even while switched off, so switching one on finds its history in step
+// with the signal instead of resuming from a block long past; a switch then crossfades.
+void AKestrune::RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitchFade& fade, double* (&wet)[2],
+                               double* (&spare)[2], int frames)
+{
+    CBiquadFilter::OperateStereo(left, right, wet[0], wet[1], spare[0], spare[1], frames);
+    if (fade.IsAtRest()) {
+        if (fade.IsOn()) std::swap(wet, spare);
+        return;
+    }
+    fade.Blend(wet[0], wet[1], spare[0], spare[1], frames);
+    std::swap(wet, spare);
+}
+
+// High-pass before low-pass. wet holds the engine's output and receives the filtered pair.
+void AKestrune::FilterWet(double* (&wet)[2], int frames)
+{
+    m_hpfFade.SetTarget(m_params[kHpfOn].GetInt() != 0);
+    m_lpfFade.SetTarget(m_params[kLpfOn].GetInt() != 0);
+    if (m_hpfFade.IsAtRest() && m_lpfFade.IsAtRest()) {
+        // No switch moving: both stages in one loop.
+        double* high[2] = {m_work[2].get(), m_work[3].get()};
+        double* low[2] = {m_work[4].get(), m_work[5].get()};
+        const bool highOn = m_hpfFade.IsOn();
+        CBiquadFilter::OperateCascade(m_hpfL, m_hpfR, m_lpfL, m_lpfR, highOn, wet[0], wet[1], high[0], high[1],
+                                      low[0], low[1], frames);
+        if (m_lpfFade.IsOn()) std::copy(std::begin(low), std::end(low), std::begin(wet));
+        else if (highOn) std::copy(std::begin(high), std::end(high), std::begin(wet));
+        return;
+    }
+    double* spare[2] = {m_work[2].get(), m_work[3].get()};
+    RunFilterStage(m_hpfL, m_hpfR, m_hpfFade, wet, spare, frames);
+    RunFilterStage(m_lpfL, m_lpfR, m_lpfFade, wet, spare, frames);
+}
+
+template <typename Sample> void AKestrune::ProcessBlock(Sample** inputs, Sample** outputs, int frames)
 {
     const double gi = m_inputGain.GetReal();
+    double* in[2] = {m_gainedInput[0].get(), m_gainedInput[1].get()};
     for (int ch = 0; ch < 2; ++ch) {
-        double* in = inputs[ch];
-        for (int i = 0; i < frames; ++i) in[i] = FiniteOrZero(in[i] * gi);
-        m_peaks[ch] = PeakOf(in, frames, m_peaks[ch]);
+        const Sample* source = inputs[ch];
+        for (int i = 0; i < frames; ++i) in[ch][i] = FiniteOrZero(static_cast<double>(source[i]) * gi);
+        m_peaks[ch] = PeakOf(in[ch], frames, m_peaks[ch]);
     }
 
     double* wet[2] = {m_work[0].get(), m_work[1].get()};
-    double* spare[2] = {m_work[2].get(), m_work[3].get()};
-    m_delay.Process(inputs, wet, frames);
-
-    // High-pass before low-pass; each stage runs its left and right filters as one pair.
-    if (m_params[kHpfOn].GetInt() != 0) {
-        CBiquadFilter::OperateStereo(m_hpfL, m_hpfR, wet[0], wet[1], spare[0], spare[1], frames);
-        std::swap(wet, spare);
-    }
-    if (m_params[kLpfOn].GetInt() != 0) {
-        CBiquadFilter::OperateStereo(m_lpfL, m_lpfR, wet[0], wet[1], spare[0], spare[1], frames);
-        std::swap(wet, spare);
-    }
+    m_delay.Process(in, wet, frames);
+    FilterWet(wet, frames);
 
     const double go = m_outputGain.GetReal();
     const double b = m_params[kBalance].Load();
     const double dry = 1.0 - b;
     double peakL = m_peaks[2], peakR = m_peaks[3];
     for (int i = 0; i < frames; ++i) {
-        // Left is written before right is read: inputs and outputs may be the same arrays.
-        const double left = (wet[0][i] * b + inputs[0][i] * dry) * go;
-        outputs[0][i] = left;
+        const double left = SafeForHost((wet[0][i] * b + in[0][i] * dry) * go);
+        const double right = SafeForHost((wet[1][i] * b + in[1][i] * dry) * go);
+        outputs[0][i] = static_cast<Sample>(left);
+        outputs[1][i] = static_cast<Sample>(right);
         peakL = std::max(peakL, std::fabs(left));
-        const double right = (wet[1][i] * b + inputs[1][i] * dry) * go;
-        outputs[1][i] = right;
         peakR = std::max(peakR, std::fabs(right));
     }
     m_peaks[2] = static_cast<float>(peakL);
     m_peaks[3] = static_cast<float>(peakR);
 }
 
-void AKestrune::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)
+template <typename Sample> void AKestrune::ProcessEntry(Sample** inputs, Sample** outputs, int frames)
 {
     if (!ValidBuffers(inputs, outputs, frames)) return;
     CDenormalGuard denormals;
+    // Held for the whole call: a block-size change cannot swap the buffers under a block
+    // that is using them.
     CSingleLock lock(m_lock);
     if (!BeginBlock()) {
         CopyThrough(inputs, outputs, frames);
@@ -217,33 +278,19 @@ void AKestrune::processDoubleReplacing(double** inputs, double** outputs, VstInt
     }
     for (int done = 0; done < frames;) {
         const int piece = std::min(frames - done, m_allocatedFrames);
-        double* in[2] = {inputs[0] + done, inputs[1] + done};
-        double* out[2] = {outputs[0] + done, outputs[1] + done};
+        Sample* in[2] = {inputs[0] + done, inputs[1] + done};
+        Sample* out[2] = {outputs[0] + done, outputs[1] + done};
         ProcessBlock(in, out, piece);
         done += piece;
     }
 }
 
+void AKestrune::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)
+{
+    ProcessEntry(inputs, outputs, frames);
+}
+
 void AKestrune::processReplacing(float** inputs, float** outputs, VstInt32 frames)
 {
-    if (!ValidBuffers(inputs, outputs, frames)) return;
-    CDenormalGuard denormals;
-    // Held for the whole call: a block-size change cannot swap the conversion arrays
-    // under a block that is using them.
-    CSingleLock lock(m_lock);
-    if (!BeginBlock()) {
-        CopyThrough(inputs, outputs, frames);
-        return;
-    }
-    double* in[2] = {m_convert[0].get(), m_convert[1].get()};
-    double* out[2] = {m_convert[2].get(), m_convert[3].get()};
-    for (int done = 0; done < frames;) {
-        const int piece = std::min(frames - done, m_allocatedFrames);
-        for (int ch = 0; ch < 2; ++ch)
-            for (int i = 0; i < piece; ++i) in[ch][i] = inputs[ch][done + i];
-        ProcessBlock(in, out, piece);
-        for (int ch = 0; ch < 2; ++ch)
-            for (int i = 0; i < piece; ++i) outputs[ch][done + i] = static_cast<float>(out[ch][i]);
-        done += piece;
-    }
+    ProcessEntry(inputs, outputs, frames);
 }

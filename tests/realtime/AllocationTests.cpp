@@ -83,12 +83,18 @@ TEST(RealTime, ProcessingAndAutomationNeverAllocate)
     r.fx->setParameter(kHpfOn, 1.0f);
     r.fx->setParameter(kLpfOn, 1.0f);
     std::vector<float> left(2048, 0.25f), right(2048, -0.25f);
+    std::vector<double> wideL(2048, 0.25), wideR(2048, -0.25), outL(2048), outR(2048);
+    double* wideIn[2] = {wideL.data(), wideR.data()};
+    double* wideOut[2] = {outL.data(), outR.data()};
 
     CountAllocations counter;
     r.Run(left, right, 256);
     r.Run(left, right, 2048); // longer than the block size: processed in pieces
     r.Set(kDelayTime, 120);   // a glide
     r.Run(left, right, 256);
+    r.fx->setParameter(kHpfOn, 0.0f); // a filter switch fades
+    r.Run(left, right, 64);
+    r.fx->processDoubleReplacing(wideIn, wideOut, 2048);
     for (int i = 0; i < kNumParams; ++i) r.fx->setParameter(i, 0.37f);
     r.fx->setParameter(kOnOff, 1.0f);
     r.fx->setParameter(kOutputGainId, 0.5f);

@@ -126,7 +126,7 @@ intptr_t VstInstance::Answer(int32_t opcode, int32_t index, intptr_t value, void
     case audioMasterGetTime:
         if (!m_tempoViaTimeInfo || m_tempo <= 0.0) return 0;
         m_timeInfo.tempo = m_tempo;
-        m_timeInfo.flags = kVstTempoValid;
+        m_timeInfo.flags = m_tempoMarkedValid ? kVstTempoValid : 0;
         return reinterpret_cast<intptr_t>(&m_timeInfo);
     case audioMasterTempoAt:
         return m_tempoViaTimeInfo ? 0 : static_cast<intptr_t>(m_tempo * 10000.0);

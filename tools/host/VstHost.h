@@ -70,9 +70,16 @@ public:
     {
         m_effect->processReplacing(m_effect, inputs, outputs, frames);
     }
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int32_t frames)
+    {
+        m_effect->processDoubleReplacing(m_effect, inputs, outputs, frames);
+    }
 
     // Host answers.
     void SetTempo(double bpm, bool viaTimeInfo);
+    // With false, the time info keeps its tempo field but does not mark it valid, as a
+    // host without a tempo map may answer.
+    void SetTempoMarkedValid(bool valid) { m_tempoMarkedValid = valid; }
     void SetDirectory(const std::string& directory) { m_directory = directory; }
     void SetSampleRate(double rate) { m_timeInfo.sampleRate = rate; }
 
@@ -89,6 +96,7 @@ private:
     int32_t m_hostVersion;
     double m_tempo = 0.0;
     bool m_tempoViaTimeInfo = false;
+    bool m_tempoMarkedValid = true;
     VstTimeInfo m_timeInfo {};
     std::string m_directory;
     mutable std::mutex m_eventMutex;
