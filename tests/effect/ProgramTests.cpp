@@ -1,6 +1,7 @@
 // Programs, chunks and the default bank file, with real files in a temporary
 // preferences folder.
 #include "effect/BankFile.h"
+#include "port/AtomicFile.h"
 #include "port/CFile.h"
 #include "port/Folders.h"
 #include "tests/effect/EffectFixture.h"
@@ -21,12 +22,6 @@ std::vector<unsigned char> ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
 }
 
 // Each test gets its own preferences folder; the instance is created after it is set.
@@ -230,35 +225,6 @@ TEST_F(Programs, FactoryProgramsComeFromThePluginFolderOnly)
         r.fx->ProgramToAllFactory();
         EXPECT_FLOAT_EQ(r.fx->getParameter(kFeedBack), 0.05f);
     }
-}
-
-TEST_F(Programs, ForeignAndDamagedBankFilesAreIgnored)
-{
-    AKestruneProgram programs[kNumPrograms];
-    std::strcpy(programs[0].name, "Foreign");
-    unsigned char image[kBankFileSize];
-    ASSERT_TRUE(EnsureFolder(dir.Path() + "Kestrune/"));
-    BuildBankImage(programs, FourCC('Z', 'z', 'Z', 'z'), image);
-    WriteFile(BankPath(), std::vector<unsigned char>(image, image + sizeof image));
-    {
-        EffectRunner r;
-        r.fx->open();
-        EXPECT_EQ(Name(*r.fx, 0), "Empty");
-    }
-    BuildBankImage(programs, FourCC('K', 'S', 'T', 'R'), image);
-    WriteFile(BankPath(), std::vector<unsigned char>(image, image + 1000)); // truncated
-    {
-        EffectRunner r;
-        r.fx->open();
-        EXPECT_EQ(Name(*r.fx, 0), "Empty") << "a truncated bank is not half-loaded";
-    }
-    std::vector<unsigned char> huge(image, image + sizeof image);
-    huge[156] = 0x7F; // states a 2 GB chunk
-    huge.resize(kBankFileSize + 5000, 0);
-    WriteFile(BankPath(), huge);
-    EffectRunner r;
-    r.fx->open();
-    EXPECT_EQ(Name(*r.fx, 0), "Foreign") << "only 2816 bytes are taken";
 }
 
 TEST_F(Programs, FailedSaveKeepsTheOldBank)
