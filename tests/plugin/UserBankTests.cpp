@@ -42,8 +42,8 @@ protected:
         auto opened = std::async(std::launch::async, [&fx] { fx.Dispatch(effOpen); });
         if (opened.wait_for(limit) == std::future_status::ready) return ::testing::AssertionSuccess();
         const int writer = ::open(BankPath().c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) ::close(writer); // the reader then finds the end of the file
         opened.wait();
-        if (writer >= 0) ::close(writer);
         return ::testing::AssertionFailure() << "open blocked for more than " << limit.count() << " s";
     }
 
