@@ -6,6 +6,7 @@
 #include "port/Folders.h"
 #include "tests/effect/EffectFixture.h"
 #include "tests/support/TempFolder.h"
+#include "tools/factory-bank/FactoryPrograms.h"
 
 #include <gtest/gtest.h>
 
@@ -239,4 +240,35 @@ TEST_F(Programs, FailedSaveKeepsTheOldBank)
     EXPECT_EQ(ReadFile(BankPath()), before);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename(), "Kestrune") << "no temporary file left behind";
+}
+
+// With the panel open a time-mode change stores the delay in force into the program: the
+// factory programs must still come up unchanged, whatever mode the one before was in.
+TEST_F(Programs, ChoosingAFactoryProgramWithThePanelOpenLeavesItUnchanged)
+{
+    AKestruneProgram factory[kNumPrograms];
+    for (int i = 0; i < kNumPrograms; ++i) factory[i] = MakeProgram(kFactorySettings[i]);
+    unsigned char image[kBankFileSize];
+    BuildBankImage(factory, FourCC('K', 'S', 'T', 'R'), image);
+    ASSERT_TRUE(EnsureFolder(dir.Path() + "plugin/"));
+    ASSERT_TRUE(WriteFileAtomically(dir.Path() + "plugin/" + kDefaultBankName, image, sizeof image));
+    for (double hostTempo : {0.0, 96.0}) {
+        EffectRunner r(true);
+        r.host.directory = dir.Path() + "plugin/";
+        r.host.tempoAt = hostTempo;
+        r.fx->open();
+        r.fx->setBlockSize(64);
+        r.fx->SetEditorViewOpen(true);
+        std::vector<float> left(64), right(64);
+        for (int from = 0; from < kNumPrograms; ++from) {
+            for (int to = 0; to < kNumPrograms; ++to) {
+                r.fx->setProgram(from);
+                r.Run(left, right, 64);
+                r.fx->setProgram(to);
+                r.Run(left, right, 64);
+                EXPECT_FALSE(r.fx->IsProgramChanged()) << kFactorySettings[to].name << " after "
+                                                       << kFactorySettings[from].name << ", host tempo " << hostTempo;
+            }
+        }
+    }
 }

@@ -1,0 +1,133 @@
+// Saving over the user's default bank: whatever damaged entry was in its place is kept
+// aside whole, a valid bank is simply replaced, and leftovers of interrupted saves go.
+#include "effect/BankFile.h"
+#include "tests/effect/EffectFixture.h"
+#include "tests/support/DamagedBanks.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+class BankSave : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(::mkdir(Folder().c_str(), 0755), 0); }
+    std::string Folder() const { return dir.Path() + "Kestrune/"; }
+    std::string BankPath() const { return Folder() + kDefaultBankName; }
+    std::string AsidePath() const { return BankPath() + ".damaged"; }
+
+    // One instance opens the bank and saves program 0 under a name.
+    void OpenAndSave(const char* name)
+    {
+        EffectRunner r;
+        r.fx->open();
+        r.fx->setParameter(kFeedBack, 0.25f);
+        r.fx->SaveProgram(0, name);
+    }
+    // The saved bank is whole and valid, and holds the name saved.
+    void ExpectSavedBank(const char* name)
+    {
+        AKestruneProgram programs[kNumPrograms];
+        ASSERT_EQ(ReadBankFile(BankPath(), FourCC('K', 'S', 'T', 'R'), programs), BankFileState::valid);
+        EXPECT_STREQ(programs[0].name, name);
+        EXPECT_EQ(programs[0].values[kFeedBack], 0.25f);
+    }
+
+    TempFolder dir;
+    ScopedEnv xdg {"XDG_CONFIG_HOME", dir.Path().c_str()};
+};
+
+// Kind and content of what is at path, links not followed: a file's bytes, a folder's
+// entries, a link's target.
+std::string Describe(const std::string& path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::exists(status)) return "nothing";
+    if (std::filesystem::is_symlink(status)) return "link to " + std::filesystem::read_symlink(path).string();
+    if (std::filesystem::is_fifo(status)) return "FIFO";
+    if (std::filesystem::is_directory(status)) {
+        std::string entries = "folder:";
+        for (const auto& entry : std::filesystem::directory_iterator(path)) entries += " " + entry.path().filename().string();
+        return entries;
+    }
+    std::ifstream in(path, std::ios::binary);
+    return "file: " + std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::set<std::string> Entries(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+// The id of a process that has ended.
+long EndedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+} // namespace
+
+TEST_F(BankSave, TheFirstSaveKeepsADamagedBankAsideWhole)
+{
+    for (const DamagedBank& damage : DamagedBanks()) {
+        SCOPED_TRACE(damage.what);
+        std::filesystem::remove_all(BankPath());
+        std::filesystem::remove_all(AsidePath());
+        damage.make(BankPath());
+        const std::string damaged = Describe(BankPath());
+        OpenAndSave("Saved");
+        ExpectSavedBank("Saved");
+        EXPECT_EQ(Describe(AsidePath()), damaged);
+    }
+}
+
+TEST_F(BankSave, AnOlderDamagedCopyIsReplacedAndAValidBankIsNot)
+{
+    ASSERT_EQ(::mkdir(AsidePath().c_str(), 0755), 0);
+    std::ofstream(AsidePath() + "/old.txt") << "older";
+    std::ofstream(BankPath()) << "newer damage";
+    OpenAndSave("First");
+    EXPECT_EQ(Describe(AsidePath()), "file: newer damage") << "a folder of that name is replaced by a file";
+
+    ASSERT_TRUE(std::filesystem::remove(BankPath()));
+    ASSERT_EQ(::mkdir(BankPath().c_str(), 0755), 0);
+    OpenAndSave("Second");
+    EXPECT_EQ(Describe(AsidePath()), "folder:") << "and a file by a folder";
+    ExpectSavedBank("Second");
+
+    OpenAndSave("Third");
+    ExpectSavedBank("Third");
+    EXPECT_EQ(Describe(AsidePath()), "folder:") << "a valid bank is replaced, not kept aside";
+}
+
+TEST_F(BankSave, SavingRemovesLeftoversOfInterruptedSavesOnly)
+{
+    const std::string dead = std::to_string(EndedProcess());
+    const std::string alive = std::to_string(::getppid());
+    const std::set<std::string> others = {
+        std::string(kDefaultBankName) + ".tmp-" + alive + "-0", // another instance saving now
+        std::string(kDefaultBankName) + "~",
+        std::string(kDefaultBankName) + ".tmp-" + dead,
+        std::string(kDefaultBankName) + ".tmp-" + dead + "-1x",
+        "Other.fxb.tmp-" + dead + "-0",
+        "notes.txt",
+    };
+    for (const std::string& name : others) std::ofstream(Folder() + name) << "x";
+    for (int serial : {0, 1, 17}) std::ofstream(BankPath() + ".tmp-" + dead + "-" + std::to_string(serial)) << "torn";
+    OpenAndSave("Saved");
+    std::set<std::string> expected = others;
+    expected.insert(kDefaultBankName);
+    EXPECT_EQ(Entries(Folder()), expected);
+}
