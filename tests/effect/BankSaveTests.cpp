@@ -43,24 +43,6 @@ protected:
     ScopedEnv xdg {"XDG_CONFIG_HOME", dir.Path().c_str()};
 };
 
-// Kind and content of what is at path, links not followed: a file's bytes, a folder's
-// entries, a link's target.
-std::string Describe(const std::string& path)
-{
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(path, error);
-    if (error || !std::filesystem::exists(status)) return "nothing";
-    if (std::filesystem::is_symlink(status)) return "link to " + std::filesystem::read_symlink(path).string();
-    if (std::filesystem::is_fifo(status)) return "FIFO";
-    if (std::filesystem::is_directory(status)) {
-        std::string entries = "folder:";
-        for (const auto& entry : std::filesystem::directory_iterator(path)) entries += " " + entry.path().filename().string();
-        return entries;
-    }
-    std::ifstream in(path, std::ios::binary);
-    return "file: " + std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::set<std::string> Entries(const std::string& folder)
 {
     std::set<std::string> names;
@@ -86,10 +68,10 @@ TEST_F(BankSave, TheFirstSaveKeepsADamagedBankAsideWhole)
         std::filesystem::remove_all(BankPath());
         std::filesystem::remove_all(AsidePath());
         damage.make(BankPath());
-        const std::string damaged = Describe(BankPath());
+        const std::string damaged = DescribeEntry(BankPath());
         OpenAndSave("Saved");
         ExpectSavedBank("Saved");
-        EXPECT_EQ(Describe(AsidePath()), damaged);
+        EXPECT_EQ(DescribeEntry(AsidePath()), damaged);
     }
 }
 
@@ -99,17 +81,17 @@ TEST_F(BankSave, AnOlderDamagedCopyIsReplacedAndAValidBankIsNot)
     std::ofstream(AsidePath() + "/old.txt") << "older";
     std::ofstream(BankPath()) << "newer damage";
     OpenAndSave("First");
-    EXPECT_EQ(Describe(AsidePath()), "file: newer damage") << "a folder of that name is replaced by a file";
+    EXPECT_EQ(DescribeEntry(AsidePath()), "file: newer damage") << "a folder of that name is replaced by a file";
 
     ASSERT_TRUE(std::filesystem::remove(BankPath()));
     ASSERT_EQ(::mkdir(BankPath().c_str(), 0755), 0);
     OpenAndSave("Second");
-    EXPECT_EQ(Describe(AsidePath()), "folder:") << "and a file by a folder";
+    EXPECT_EQ(DescribeEntry(AsidePath()), "folder:") << "and a file by a folder";
     ExpectSavedBank("Second");
 
     OpenAndSave("Third");
     ExpectSavedBank("Third");
-    EXPECT_EQ(Describe(AsidePath()), "folder:") << "a valid bank is replaced, not kept aside";
+    EXPECT_EQ(DescribeEntry(AsidePath()), "folder:") << "a valid bank is replaced, not kept aside";
 }
 
 TEST_F(BankSave, SavingRemovesLeftoversOfInterruptedSavesOnly)

@@ -1,6 +1,7 @@
 // The factory bank that ships in the bundle, as a host and a musician meet it.
 #include "effect/BankFile.h"
 #include "effect/TempoSync.h"
+#include "tests/plugin/BundleLibrary.h"
 #include "tests/support/TempFolder.h"
 #include "tools/factory-bank/FactoryPrograms.h"
 #include "tools/host/VstHost.h"
@@ -15,12 +16,6 @@
 #include <vector>
 
 namespace {
-
-const VstLibrary& Library()
-{
-    static VstLibrary library(KESTRUNE_BUNDLE_DIR);
-    return library;
-}
 
 std::string OneDecimal(float value)
 {
@@ -51,8 +46,8 @@ void PlayOneBlock(VstInstance& fx)
 
 TEST(FactoryBank, OpenLoadsTheBundledProgramsWithTheirIntendedSettings)
 {
-    ASSERT_TRUE(Library().IsLoaded()) << Library().Error();
-    VstInstance fx(Library());
+    ASSERT_TRUE(BundleLibrary().IsLoaded()) << BundleLibrary().Error();
+    VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     fx.Dispatch(effOpen);
     std::set<std::string> names;
@@ -83,8 +78,8 @@ TEST(FactoryBank, OpenLoadsTheBundledProgramsWithTheirIntendedSettings)
 // may run away or be silent.
 TEST(FactoryBank, EveryProgramAnswersAClickWithoutRunningAway)
 {
-    ASSERT_TRUE(Library().IsLoaded()) << Library().Error();
-    VstInstance fx(Library());
+    ASSERT_TRUE(BundleLibrary().IsLoaded()) << BundleLibrary().Error();
+    VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     fx.SetTempo(120.0, true);
     fx.Dispatch(effOpen);
@@ -118,7 +113,7 @@ TEST(FactoryBank, EveryProgramAnswersAClickWithoutRunningAway)
 // whichever mode the program before it was in, with and without a host tempo.
 TEST(FactoryBank, ChoosingAnyProgramFromAnyTimeModeLeavesItUnedited)
 {
-    ASSERT_TRUE(Library().IsLoaded()) << Library().Error();
+    ASSERT_TRUE(BundleLibrary().IsLoaded()) << BundleLibrary().Error();
     TempFolder preferences;
     ScopedEnv xdg("XDG_CONFIG_HOME", preferences.Path().c_str());
     AKestruneProgram stored[kNumPrograms];
@@ -129,7 +124,7 @@ TEST(FactoryBank, ChoosingAnyProgramFromAnyTimeModeLeavesItUnedited)
     ASSERT_TRUE(from[kTimeModeMs] >= 0 && from[kTimeModeBpm] >= 0 && from[kTimeModeHost] >= 0);
 
     for (double hostTempo : {0.0, 96.0}) {
-        VstInstance fx(Library());
+        VstInstance fx(BundleLibrary());
         ASSERT_TRUE(fx.IsValid());
         fx.SetTempo(hostTempo, true);
         fx.Dispatch(effOpen);

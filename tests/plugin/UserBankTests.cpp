@@ -2,6 +2,7 @@
 // preferences folder, read by the built bundle. Whatever is found damaged counts as absent:
 // the factory bank loads and the damaged entry stays as it was.
 #include "tests/support/DamagedBanks.h"
+#include "tests/plugin/BundleLibrary.h"
 #include "tests/support/TempFolder.h"
 #include "tools/factory-bank/FactoryPrograms.h"
 #include "tools/host/VstHost.h"
@@ -19,17 +20,11 @@
 
 namespace {
 
-const VstLibrary& Library()
-{
-    static VstLibrary library(KESTRUNE_BUNDLE_DIR);
-    return library;
-}
-
 class UserBank : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Library().IsLoaded()) << Library().Error();
+        ASSERT_TRUE(BundleLibrary().IsLoaded()) << BundleLibrary().Error();
         ASSERT_EQ(::mkdir(Folder().c_str(), 0755), 0);
     }
     std::string Folder() const { return preferences.Path() + "Kestrune/"; }
@@ -70,22 +65,6 @@ std::string FactoryNames()
     return names;
 }
 
-// What is at path, without following a link: its kind, and a file's bytes or a link's target.
-std::string Describe(const std::string& path)
-{
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return "nothing";
-    if (S_ISLNK(st.st_mode)) {
-        char target[256] = {};
-        (void)!::readlink(path.c_str(), target, sizeof target - 1);
-        return std::string("link to ") + target;
-    }
-    if (S_ISFIFO(st.st_mode)) return "FIFO";
-    if (S_ISDIR(st.st_mode)) return "folder";
-    std::ifstream in(path, std::ios::binary);
-    return "file: " + std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 } // namespace
 
 TEST_F(UserBank, AnythingButAWholeValidBankCountsAsAbsent)
@@ -94,14 +73,14 @@ TEST_F(UserBank, AnythingButAWholeValidBankCountsAsAbsent)
         SCOPED_TRACE(damage.what);
         std::filesystem::remove_all(BankPath());
         damage.make(BankPath());
-        const std::string before = Describe(BankPath());
-        VstInstance fx(Library());
+        const std::string before = DescribeEntry(BankPath());
+        VstInstance fx(BundleLibrary());
         ASSERT_TRUE(fx.IsValid());
         ASSERT_TRUE(OpenWithin(fx, std::chrono::seconds(10)));
         EXPECT_EQ(ProgramNames(fx), FactoryNames()) << "the factory bank loads";
         EXPECT_EQ(fx.Dispatch(effGetProgram), 0);
         EXPECT_EQ(fx.ParameterDisplay(kDelayTime), std::to_string(static_cast<int>(kFactorySettings[0].delayMs)));
-        EXPECT_EQ(Describe(BankPath()), before) << "opening leaves the damaged entry alone";
+        EXPECT_EQ(DescribeEntry(BankPath()), before) << "opening leaves the damaged entry alone";
     }
 }
 
@@ -111,12 +90,12 @@ TEST_F(UserBank, OnlyTheExactNameIsTheBank)
     for (const char* near : {".tmp-1-0", "~", ".damaged", ".bak"}) WriteBytes(BankPath() + near, user);
     WriteBytes(Folder() + "kestrunedef.fxb", user);
     {
-        VstInstance fx(Library());
+        VstInstance fx(BundleLibrary());
         fx.Dispatch(effOpen);
         EXPECT_EQ(ProgramNames(fx), FactoryNames()) << "names that merely begin like the bank are not it";
     }
     WriteBytes(BankPath(), user);
-    VstInstance fx(Library());
+    VstInstance fx(BundleLibrary());
     fx.Dispatch(effOpen);
     EXPECT_EQ(fx.ProgramName(), "User 0") << "the bank itself loads";
     EXPECT_EQ(fx.ParameterDisplay(kFeedBack), "50.0");

@@ -4,6 +4,7 @@
 #include "plugin/VstInterface.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -66,4 +67,22 @@ inline std::vector<DamagedBank> DamagedBanks()
         {"a link to /dev/zero", [](const std::string& path) { (void)::symlink("/dev/zero", path.c_str()); }},
         {"a FIFO", [](const std::string& path) { ::mkfifo(path.c_str(), 0644); }},
     };
+}
+
+// Kind and content of what is at path, links not followed: a file's bytes, a folder's
+// entries, a link's target.
+inline std::string DescribeEntry(const std::string& path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::exists(status)) return "nothing";
+    if (std::filesystem::is_symlink(status)) return "link to " + std::filesystem::read_symlink(path).string();
+    if (std::filesystem::is_fifo(status)) return "FIFO";
+    if (std::filesystem::is_directory(status)) {
+        std::string entries = "folder:";
+        for (const auto& entry : std::filesystem::directory_iterator(path)) entries += " " + entry.path().filename().string();
+        return entries;
+    }
+    std::ifstream in(path, std::ios::binary);
+    return "file: " + std::string(std::istreambuf_iterator<char>(in), {});
 }
