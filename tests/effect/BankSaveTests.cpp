@@ -94,22 +94,13 @@ TEST_F(BankSave, AnOlderDamagedCopyIsReplacedAndAValidBankIsNot)
     EXPECT_EQ(DescribeEntry(AsidePath()), "folder:") << "a valid bank is replaced, not kept aside";
 }
 
-TEST_F(BankSave, SavingRemovesLeftoversOfInterruptedSavesOnly)
+// Which temporaries count as leftovers is the file service's rule (AtomicFile tests); here:
+// a save is what removes them, and it touches nothing else.
+TEST_F(BankSave, SavingRemovesLeftoversOfInterruptedSaves)
 {
     const std::string dead = std::to_string(EndedProcess());
-    const std::string alive = std::to_string(::getppid());
-    const std::set<std::string> others = {
-        std::string(kDefaultBankName) + ".tmp-" + alive + "-0", // another instance saving now
-        std::string(kDefaultBankName) + "~",
-        std::string(kDefaultBankName) + ".tmp-" + dead,
-        std::string(kDefaultBankName) + ".tmp-" + dead + "-1x",
-        "Other.fxb.tmp-" + dead + "-0",
-        "notes.txt",
-    };
-    for (const std::string& name : others) std::ofstream(Folder() + name) << "x";
     for (int serial : {0, 1, 17}) std::ofstream(BankPath() + ".tmp-" + dead + "-" + std::to_string(serial)) << "torn";
+    std::ofstream(BankPath() + "~") << "a user's own copy";
     OpenAndSave("Saved");
-    std::set<std::string> expected = others;
-    expected.insert(kDefaultBankName);
-    EXPECT_EQ(Entries(Folder()), expected);
+    EXPECT_EQ(Entries(Folder()), (std::set<std::string> {kDefaultBankName, std::string(kDefaultBankName) + "~"}));
 }

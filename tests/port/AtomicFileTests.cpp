@@ -70,18 +70,6 @@ TEST(AtomicFile, LeftoversAreTemporariesOfGoneWritersOrADayOld)
     EXPECT_EQ(Entries(dir.Path()), expected);
 }
 
-TEST(AtomicFile, WriteReplacesWholeAndTidiesFirst)
-{
-    TempFolder dir;
-    const std::string path = dir.Path() + "bank.fxb";
-    Touch(path + ".tmp-" + EndedProcess() + "-0");
-    ASSERT_TRUE(WriteFileAtomically(path, "abc", 3));
-    ASSERT_TRUE(WriteFileAtomically(path, "defg", 4));
-    EXPECT_EQ(Entries(dir.Path()), std::set<std::string>{"bank.fxb"});
-    std::ifstream in(path);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "defg");
-}
-
 TEST(AtomicFile, MoveAsideReplacesAnOlderEntryOfAnyKind)
 {
     TempFolder dir;
