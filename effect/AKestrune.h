@@ -119,7 +119,6 @@ private:
     void UpdateHostTempo();
     void NotifyHost() { updateDisplay(); }
     void UpdateModify();
-    bool LoadBankFile(const char* path, AKestruneProgram* target, bool asWorkingSet);
     bool WriteDefaultBank();
     void ApplyCurrentProgram();
 
@@ -139,6 +138,8 @@ private:
     char m_pluginFolder[2048] = {};
     AKestruneProgram m_initialPrograms[kNumPrograms];
     AKestruneProgram m_factoryPrograms[kNumPrograms];
+    // What getChunk hands the host: a copy taken under the lock, not the live programs.
+    AKestruneProgram m_chunkSnapshot[kNumPrograms];
     WaveFormat m_format;
     int m_blockSizeMember = 256;
     float m_peaks[4] = {};

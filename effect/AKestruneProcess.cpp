@@ -3,6 +3,7 @@
 #include "effect/AKestrune.h"
 
 #include "dsp/SampleGuards.h"
+#include "effect/TempoSync.h"
 #include "port/DenormalGuard.h"
 
 #include <emmintrin.h>
@@ -150,10 +151,8 @@ void AKestrune::GetVU(float* inLeft, float* inRight, float* outLeft, float* outR
 
 void AKestrune::CalcDelatTime(signed char storeInProgram)
 {
-    const int bpm = m_params[kBpm].GetInt() / 10;
-    if (bpm <= 0) return;
-    const float t = static_cast<float>(NoteStep[m_params[kNote].GetInt()] / 480.0 * 60000.0 / bpm);
-    if (!(t > 0.0f) || !(t < 8000.0f)) return;
+    const float t = NoteDelayMs(m_params[kBpm].GetInt() / 10, m_params[kNote].GetInt());
+    if (!(t > 0.0f)) return;
     m_params[kDelayTime].SetFrom(t);
     if (storeInProgram) m_programs[m_curProgram].values[kDelayTime] = m_params[kDelayTime].Load();
     m_delay.SetDelayTime(m_params[kDelayTime].GetReal());

@@ -3,13 +3,15 @@
 #include "effect/AKestrune.h"
 
 #include "effect/BankFile.h"
+#include "port/AtomicFile.h"
 #include "port/CFile.h"
-#include "port/CFileFind.h"
 #include "port/Folders.h"
 #include "port/UiServices.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <syslog.h>
 
 namespace {
 constexpr int32_t kUniqueId = FourCC('K', 'S', 'T', 'R');
@@ -17,6 +19,28 @@ constexpr int32_t kUniqueId = FourCC('K', 'S', 'T', 'R');
 bool IsProgramIndex(int index)
 {
     return index >= 0 && index < kNumPrograms;
+}
+
+std::string UserBankPath()
+{
+    return std::string(szGlobalMyApplicationDataPathName) + kDefaultBankName;
+}
+
+// Said once per process: hosts open many instances, each finding the same file.
+void ReportDamagedBank(const std::string& path)
+{
+    static std::atomic<bool> reported {false};
+    if (reported.exchange(true)) return;
+    syslog(LOG_WARNING, "Kestrune: %s is not a valid bank; the factory programs are used. "
+                        "The next save keeps the damaged file as %s%s.",
+           path.c_str(), kDefaultBankName, kDamagedBankSuffix);
+}
+
+// Before a save replaces what is at path: a damaged bank is moved aside, not destroyed.
+bool KeepDamagedBank(const std::string& path)
+{
+    AKestruneProgram probe[kNumPrograms];
+    return ReadBankFile(path, kUniqueId, probe) != BankFileState::damaged || MoveAside(path, kDamagedBankSuffix);
 }
 } // namespace
 
@@ -60,12 +84,17 @@ bool AKestrune::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 VstInt32 AKestrune::getChunk(void** data, bool isPreset)
 {
     if (!data) return 0;
+    // The host copies the chunk when it likes, maybe while automation changes the programs
+    // on another thread: it gets a snapshot of its own, valid until the next getChunk.
+    CSingleLock lock(m_lock);
     if (isPreset) {
-        *data = &m_programs[m_curProgram];
+        m_chunkSnapshot[0] = m_programs[m_curProgram];
+        *data = m_chunkSnapshot;
         return static_cast<VstInt32>(sizeof(AKestruneProgram));
     }
     m_programs[0].slot = m_curProgram;
-    *data = m_programs;
+    std::copy(std::begin(m_programs), std::end(m_programs), std::begin(m_chunkSnapshot));
+    *data = m_chunkSnapshot;
     return kBankChunkSize;
 }
 
@@ -109,24 +138,6 @@ void AKestrune::putDWordFile(CFile* file, unsigned int value)
     file->Write(bytes, 4);
 }
 
-bool AKestrune::LoadBankFile(const char* path, AKestruneProgram* target, bool asWorkingSet)
-{
-    CFile file;
-    if (!file.Open(path, CFile::typeBinary)) return false;
-    AKestruneProgram chunk[kNumPrograms];
-    const int size = ReadBankChunk(file, kUniqueId, chunk, kBankChunkSize);
-    file.Close();
-    if (size <= 0) return false;
-    if (asWorkingSet) {
-        setChunk(chunk, size, false);
-    } else {
-        CSingleLock lock(m_lock);
-        std::memcpy(target, chunk, static_cast<size_t>(size));
-        SanitizePrograms(target, kNumPrograms);
-    }
-    return true;
-}
-
 static std::string PluginFolderFromHost(const char* hostDirectory)
 {
     std::string folder = hostDirectory ? hostDirectory : "";
@@ -141,18 +152,22 @@ void AKestrune::open()
 {
     // Linux hosts answer the directory query differently (the .so's folder, its parent,
     // or nothing): use the host's answer when it holds the factory bank, else our own folder.
+    AKestruneProgram bank[kNumPrograms];
     std::string folder = PluginFolderFromHost(static_cast<const char*>(getDirectory()));
-    CFileFind probe;
-    if (folder.empty() || !probe.FindFile((folder + kDefaultBankName).c_str())) folder = GetModuleFolder();
+    if (folder.empty() || ReadBankFile(folder + kDefaultBankName, kUniqueId, bank) != BankFileState::valid)
+        folder = GetModuleFolder();
     std::snprintf(m_pluginFolder, sizeof m_pluginFolder, "%s", folder.c_str());
 
     setProgram(0);
     std::memcpy(m_initialPrograms, m_programs, sizeof m_programs);
 
-    std::string path = std::string(szGlobalMyApplicationDataPathName) + kDefaultBankName;
-    CFileFind find;
-    if (!find.FindFile(path.c_str())) path = std::string(m_pluginFolder) + kDefaultBankName;
-    LoadBankFile(path.c_str(), m_programs, true);
+    // A user bank that is not whole and valid counts as absent, so the factory bank loads;
+    // the damaged file itself is kept aside at the next save (WriteDefaultBank).
+    const BankFileState user = ReadBankFile(UserBankPath(), kUniqueId, bank);
+    if (user == BankFileState::damaged) ReportDamagedBank(UserBankPath());
+    if (user == BankFileState::valid
+        || ReadBankFile(std::string(m_pluginFolder) + kDefaultBankName, kUniqueId, bank) == BankFileState::valid)
+        setChunk(bank, kBankChunkSize, false);
 
     std::memcpy(m_initialPrograms, m_programs, sizeof m_programs);
     SetFactoryProgram();
@@ -160,8 +175,10 @@ void AKestrune::open()
 
 void AKestrune::SetFactoryProgram()
 {
-    const std::string path = std::string(m_pluginFolder) + kDefaultBankName;
-    LoadBankFile(path.c_str(), m_factoryPrograms, false);
+    AKestruneProgram bank[kNumPrograms];
+    if (ReadBankFile(std::string(m_pluginFolder) + kDefaultBankName, kUniqueId, bank) != BankFileState::valid) return;
+    CSingleLock lock(m_lock);
+    std::copy(std::begin(bank), std::end(bank), std::begin(m_factoryPrograms));
 }
 
 bool AKestrune::IsProgramChanged() const
@@ -218,7 +235,6 @@ void AKestrune::CopyPgFrom(int source)
         m_programs[m_curProgram] = m_programs[source];
     }
     setProgram(m_curProgram);
-    m_programs[0].slot = m_curProgram;
     WriteDefaultBank();
     NotifyHost();
 }
@@ -237,7 +253,6 @@ void AKestrune::SaveProgram(int destination, CString name)
         m_curProgram = destination;
     }
     setProgram(destination);
-    m_programs[0].slot = m_curProgram;
     WriteDefaultBank();
     NotifyHost();
 }
@@ -248,10 +263,11 @@ bool AKestrune::WriteDefaultBank()
     unsigned char image[kBankFileSize];
     {
         CSingleLock lock(m_lock);
+        m_programs[0].slot = m_curProgram;
         BuildBankImage(m_programs, kUniqueId, image);
     }
-    const bool saved = (folder.empty() || EnsureFolder(folder))
-        && WriteFileAtomically(folder + kDefaultBankName, image, sizeof image);
+    const bool saved = (folder.empty() || EnsureFolder(folder)) && KeepDamagedBank(UserBankPath())
+        && WriteFileAtomically(UserBankPath(), image, sizeof image);
     if (!saved) AfxMessageBoxN("Failed to Save");
     return saved;
 }

@@ -3,11 +3,9 @@
 #include "effect/ParamData.h"
 #include "port/CFile.h"
 
-#include <atomic>
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 uint32_t ReadBigEndian32(CFile& file)
 {
@@ -50,47 +48,36 @@ void BuildBankImage(const AKestruneProgram programs[kNumPrograms], int32_t fxId,
     std::memcpy(out + kBankHeaderSize, programs, kBankChunkSize);
 }
 
-int ReadBankChunk(CFile& file, int32_t fxId, void* chunk, int capacity)
+static uint32_t LoadBigEndian32(const unsigned char* at)
 {
-    char magic[4] = {};
-    if (file.Read(magic, 4) != 4 || std::memcmp(magic, "CcnK", 4) != 0) return 0;
-    ReadBigEndian32(file); // byte size, ignored
-    if (file.Read(magic, 4) != 4 || std::memcmp(magic, "FBCh", 4) != 0) return 0;
-    ReadBigEndian32(file); // format version
-    if (static_cast<int32_t>(ReadBigEndian32(file)) != fxId) return 0;
-    ReadBigEndian32(file); // fxVersion
-    ReadBigEndian32(file); // numPrograms
-    file.Seek(128, CFile::current);
-    const uint32_t stated = ReadBigEndian32(file);
-    if (stated == 0 || capacity <= 0) return 0;
-    const unsigned int wanted = stated < static_cast<uint32_t>(capacity) ? stated : static_cast<unsigned int>(capacity);
-    // A truncated file is not half-loaded.
-    return file.Read(chunk, wanted) == wanted ? static_cast<int>(wanted) : 0;
+    return (uint32_t {at[0]} << 24) | (uint32_t {at[1]} << 16) | (uint32_t {at[2]} << 8) | uint32_t {at[3]};
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size)
+bool ParseBankImage(const unsigned char* bytes, std::size_t size, int32_t fxId,
+                    AKestruneProgram programs[kNumPrograms])
 {
-    static std::atomic<unsigned> counter {0};
-    char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u", static_cast<long>(::getpid()), counter.fetch_add(1));
-    const std::string temporary = path + suffix;
-
-    CFile file;
-    if (!file.Open(temporary.c_str(), CFile::modeCreate | CFile::modeWrite)) return false;
-    const bool written = file.Write(data, static_cast<unsigned int>(size)) && file.Flush();
-    if (!file.Close() || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    // Make the rename itself durable.
-    const std::string::size_type slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    if (!bytes || size != static_cast<std::size_t>(kBankFileSize)) return false;
+    if (std::memcmp(bytes, "CcnK", 4) != 0 || std::memcmp(bytes + 8, "FBCh", 4) != 0) return false;
+    if (static_cast<int32_t>(LoadBigEndian32(bytes + 16)) != fxId) return false;
+    if (LoadBigEndian32(bytes + 156) != static_cast<uint32_t>(kBankChunkSize)) return false;
+    std::memcpy(static_cast<void*>(programs), bytes + kBankHeaderSize, kBankChunkSize);
+    SanitizePrograms(programs, kNumPrograms);
     return true;
+}
+
+BankFileState ReadBankFile(const std::string& path, int32_t fxId, AKestruneProgram programs[kNumPrograms])
+{
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::typeBinary)) {
+        // A dangling link or an entry we may not open is still something in the way.
+        struct stat st {};
+        const bool nothing = ::lstat(CFile::FileSystemPath(path.c_str()).c_str(), &st) != 0 && errno == ENOENT;
+        return nothing ? BankFileState::absent : BankFileState::damaged;
+    }
+    // One byte more than a bank tells a longer file from a whole one.
+    unsigned char image[kBankFileSize + 1];
+    const unsigned int size = file.Read(image, sizeof image);
+    return ParseBankImage(image, size, fxId, programs) ? BankFileState::valid : BankFileState::damaged;
 }
 
 void SanitizePrograms(AKestruneProgram* programs, int count)

@@ -67,17 +67,20 @@ bool CFile::Open(const char* path, unsigned int flags, CFileException*)
     } else if (flags & modeWrite) {
         mode = O_WRONLY | O_CREAT | O_TRUNC;
     }
+    // Never block in open: a FIFO at the path would wait for a writer for ever.
     do {
-        m_fd = ::open(m_path.c_str(), mode | O_CLOEXEC, 0644);
+        m_fd = ::open(m_path.c_str(), mode | O_CLOEXEC | O_NONBLOCK, 0644);
     } while (m_fd < 0 && errno == EINTR);
-    if (m_fd >= 0) {
-        struct stat st {};
-        // A directory opens for reading on Linux; it is not a file.
-        if (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-            Close();
-        }
+    if (m_fd < 0) return false;
+    // Only regular files are files here: not folders, FIFOs, sockets or devices (/dev/zero).
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        Close();
+        return false;
     }
-    return m_fd >= 0;
+    const int status = ::fcntl(m_fd, F_GETFL);
+    if (status >= 0) ::fcntl(m_fd, F_SETFL, status & ~O_NONBLOCK);
+    return true;
 }
 
 unsigned int CFile::Read(void* buffer, unsigned int count)

@@ -21,6 +21,7 @@ public:
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
+    // Opens regular files only and never blocks (a FIFO, device or folder fails at once).
     bool Open(const char* path, unsigned int flags, CFileException* error = nullptr);
     unsigned int Read(void* buffer, unsigned int count);
     // Writes all count bytes; false when no file is open or the write failed (disk full).

@@ -15,8 +15,10 @@ bool CFileFind::FindFile(const char* path, unsigned int)
     std::string pattern = slash == std::string::npos ? fsPath : fsPath.substr(slash + 1);
     m_directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : fsPath.substr(0, slash));
 
+    // Without a star the name must match whole: "KestruneDef.fxb~" is not the bank.
     const std::string::size_type star = pattern.find('*');
-    if (star != std::string::npos) {
+    const bool exact = star == std::string::npos;
+    if (!exact) {
         pattern.resize(star);
         const std::string::size_type dot = pattern.find('.');
         if (dot != std::string::npos) pattern.resize(dot);
@@ -27,7 +29,7 @@ bool CFileFind::FindFile(const char* path, unsigned int)
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
         if (name.empty() || name[0] == '.') continue; // hidden entries, "." and ".."
-        if (name.compare(0, pattern.size(), pattern) == 0) {
+        if (exact ? name == pattern : name.compare(0, pattern.size(), pattern) == 0) {
             m_found = name;
             return true;
         }

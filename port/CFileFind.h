@@ -1,5 +1,5 @@
 #pragma once
-// Tests whether a directory holds an entry whose name begins with a pattern.
+// Tests whether a directory holds an entry of a name, or one beginning with a pattern.
 #include <string>
 
 class CFileFind {
@@ -9,7 +9,8 @@ public:
     CFileFind(const CFileFind&) = delete;
     CFileFind& operator=(const CFileFind&) = delete;
 
-    // path's last component is the pattern: cut at '*', then at the first '.' before it.
+    // path's last component is the name. With a '*' it is a pattern, cut at the '*' and
+    // then at the first '.' before it, that matches names beginning with what is left.
     bool FindFile(const char* path, unsigned int flags = 0);
     void Close();
     const std::string& GetRoot() const { return m_directory; }

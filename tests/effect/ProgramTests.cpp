@@ -1,10 +1,12 @@
 // Programs, chunks and the default bank file, with real files in a temporary
 // preferences folder.
 #include "effect/BankFile.h"
+#include "port/AtomicFile.h"
 #include "port/CFile.h"
 #include "port/Folders.h"
 #include "tests/effect/EffectFixture.h"
 #include "tests/support/TempFolder.h"
+#include "tools/factory-bank/FactoryPrograms.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +23,6 @@ std::vector<unsigned char> ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
 }
 
 // Each test gets its own preferences folder; the instance is created after it is set.
@@ -232,35 +228,6 @@ TEST_F(Programs, FactoryProgramsComeFromThePluginFolderOnly)
     }
 }
 
-TEST_F(Programs, ForeignAndDamagedBankFilesAreIgnored)
-{
-    AKestruneProgram programs[kNumPrograms];
-    std::strcpy(programs[0].name, "Foreign");
-    unsigned char image[kBankFileSize];
-    ASSERT_TRUE(EnsureFolder(dir.Path() + "Kestrune/"));
-    BuildBankImage(programs, FourCC('Z', 'z', 'Z', 'z'), image);
-    WriteFile(BankPath(), std::vector<unsigned char>(image, image + sizeof image));
-    {
-        EffectRunner r;
-        r.fx->open();
-        EXPECT_EQ(Name(*r.fx, 0), "Empty");
-    }
-    BuildBankImage(programs, FourCC('K', 'S', 'T', 'R'), image);
-    WriteFile(BankPath(), std::vector<unsigned char>(image, image + 1000)); // truncated
-    {
-        EffectRunner r;
-        r.fx->open();
-        EXPECT_EQ(Name(*r.fx, 0), "Empty") << "a truncated bank is not half-loaded";
-    }
-    std::vector<unsigned char> huge(image, image + sizeof image);
-    huge[156] = 0x7F; // states a 2 GB chunk
-    huge.resize(kBankFileSize + 5000, 0);
-    WriteFile(BankPath(), huge);
-    EffectRunner r;
-    r.fx->open();
-    EXPECT_EQ(Name(*r.fx, 0), "Foreign") << "only 2816 bytes are taken";
-}
-
 TEST_F(Programs, FailedSaveKeepsTheOldBank)
 {
     EffectRunner r;
@@ -273,4 +240,35 @@ TEST_F(Programs, FailedSaveKeepsTheOldBank)
     EXPECT_EQ(ReadFile(BankPath()), before);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename(), "Kestrune") << "no temporary file left behind";
+}
+
+// With the panel open a time-mode change stores the delay in force into the program: the
+// factory programs must still come up unchanged, whatever mode the one before was in.
+TEST_F(Programs, ChoosingAFactoryProgramWithThePanelOpenLeavesItUnchanged)
+{
+    AKestruneProgram factory[kNumPrograms];
+    for (int i = 0; i < kNumPrograms; ++i) factory[i] = MakeProgram(kFactorySettings[i]);
+    unsigned char image[kBankFileSize];
+    BuildBankImage(factory, FourCC('K', 'S', 'T', 'R'), image);
+    ASSERT_TRUE(EnsureFolder(dir.Path() + "plugin/"));
+    ASSERT_TRUE(WriteFileAtomically(dir.Path() + "plugin/" + kDefaultBankName, image, sizeof image));
+    for (double hostTempo : {0.0, 96.0}) {
+        EffectRunner r(true);
+        r.host.directory = dir.Path() + "plugin/";
+        r.host.tempoAt = hostTempo;
+        r.fx->open();
+        r.fx->setBlockSize(64);
+        r.fx->SetEditorViewOpen(true);
+        std::vector<float> left(64), right(64);
+        for (int from = 0; from < kNumPrograms; ++from) {
+            for (int to = 0; to < kNumPrograms; ++to) {
+                r.fx->setProgram(from);
+                r.Run(left, right, 64);
+                r.fx->setProgram(to);
+                r.Run(left, right, 64);
+                EXPECT_FALSE(r.fx->IsProgramChanged()) << kFactorySettings[to].name << " after "
+                                                       << kFactorySettings[from].name << ", host tempo " << hostTempo;
+            }
+        }
+    }
 }

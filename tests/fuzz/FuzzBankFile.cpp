@@ -25,7 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::fwrite(data, 1, size, file);
         std::fclose(file);
     }
+    // A whole, valid bank loads; anything else loads nothing (no factory bank beside this
+    // program), not even in part.
+    std::string before[kNumPrograms];
+    for (int p = 0; p < kNumPrograms; ++p) before[p] = fx.GetProgramRecord(p).name;
+    AKestruneProgram parsed[kNumPrograms];
+    const bool valid = ParseBankImage(data, size, FourCC('K', 'S', 'T', 'R'), parsed);
     fx.open();
+    for (int p = 0; p < kNumPrograms; ++p)
+        if (fx.GetProgramRecord(p).name != (valid ? std::string(parsed[p].name) : before[p])) std::abort();
     PlayOneBlock(fx);
     return 0;
 }

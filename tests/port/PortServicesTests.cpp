@@ -78,7 +78,28 @@ TEST(CFileTest, AcceptsFileUrlsWithEscapesAndRefusesFolders)
     EXPECT_FALSE(file.Open(dir.Path().c_str(), CFile::typeBinary));
 }
 
-TEST(CFileFindTest, MatchesPrefixPatternsAndSkipsHiddenEntries)
+// Only regular files open, and nothing blocks: a FIFO with no writer (or no reader) fails
+// at once instead of waiting for ever; devices are not files either.
+TEST(CFileTest, RefusesFifosAndDevicesWithoutBlocking)
+{
+    TempFolder dir;
+    const std::string fifo = dir.Path() + "KestruneDef.fxb";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    CFile file;
+    EXPECT_FALSE(file.Open(fifo.c_str(), CFile::typeBinary));
+    EXPECT_FALSE(file.Open(fifo.c_str(), CFile::modeWrite));
+    EXPECT_FALSE(file.Open("/dev/zero", CFile::typeBinary));
+    EXPECT_FALSE(file.Open("/dev/null", CFile::modeWrite));
+    ASSERT_EQ(::symlink("/dev/zero", (dir.Path() + "zero").c_str()), 0);
+    EXPECT_FALSE(file.Open((dir.Path() + "zero").c_str(), CFile::typeBinary));
+    // Creating replaces the FIFO with a regular file.
+    ASSERT_TRUE(file.Open(fifo.c_str(), CFile::modeCreate | CFile::modeWrite));
+    EXPECT_TRUE(file.Write("bank", 4));
+    file.Close();
+    EXPECT_EQ(ReadText(fifo), "bank");
+}
+
+TEST(CFileFindTest, MatchesWholeNamesOrStarPatternsAndSkipsHiddenEntries)
 {
     TempFolder dir;
     CFileFind find;
@@ -88,6 +109,11 @@ TEST(CFileFindTest, MatchesPrefixPatternsAndSkipsHiddenEntries)
     WriteText(dir.Path() + "notes.txt", "");
     EXPECT_TRUE(find.FindFile((dir.Path() + "*.fxb").c_str())) << "a leading star matches any visible entry";
     EXPECT_FALSE(find.FindFile((dir.Path() + "KestruneDef.fxb").c_str()));
+    // Without a star the name is matched whole, never as a prefix.
+    WriteText(dir.Path() + "KestruneDef.fxb.tmp-1-0", "");
+    WriteText(dir.Path() + "KestruneDef.fxb~", "");
+    EXPECT_FALSE(find.FindFile((dir.Path() + "KestruneDef.fxb").c_str()));
+    EXPECT_FALSE(find.FindFile((dir.Path() + "KestruneDef").c_str()));
     WriteText(dir.Path() + "KestruneDef.fxb", "");
     EXPECT_TRUE(find.FindFile((dir.Path() + "KestruneDef.fxb").c_str()));
     EXPECT_TRUE(find.FindFile((dir.Path() + "Kestrune.x*").c_str())) << "cut at the star, then at the dot";

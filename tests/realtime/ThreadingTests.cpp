@@ -68,3 +68,40 @@ TEST(Threading, ProcessingWhileTheHostChangesEverything)
     EXPECT_FALSE(nonFinite.load());
     EXPECT_GT(blocks.load(), 150);
 }
+
+// A host saving its project during automation: one thread sets parameters and loads whole
+// banks while another takes chunks and copies them at leisure. Each copy must be one
+// consistent state (every program of one bank, never a mix) and no race may be reported.
+TEST(Threading, ChunksTakenDuringAutomationAreConsistentSnapshots)
+{
+    EffectRunner r;
+    r.fx->open();
+    std::vector<AKestruneProgram> banks[2] = {std::vector<AKestruneProgram>(kNumPrograms),
+                                              std::vector<AKestruneProgram>(kNumPrograms)};
+    for (int b = 0; b < 2; ++b)
+        for (AKestruneProgram& p : banks[b]) p.values[kBalance] = b == 0 ? 0.25f : 0.75f;
+    std::atomic<bool> stop {false};
+
+    std::thread automation([&] {
+        std::mt19937 random(3);
+        std::uniform_real_distribution<float> value(0.0f, 1.0f);
+        for (int step = 0; !stop.load(); ++step) {
+            r.fx->setParameter(random() % 2 ? kDepth : kRate, value(random));
+            if (step % 8 == 0) r.fx->setChunk(banks[step / 8 % 2].data(), 2816, false);
+        }
+    });
+    int torn = 0;
+    std::vector<AKestruneProgram> copy(kNumPrograms);
+    for (int i = 0; i < 4000; ++i) {
+        void* data = nullptr;
+        const bool preset = i % 4 == 0;
+        const VstInt32 size = r.fx->getChunk(&data, preset);
+        ASSERT_EQ(size, preset ? 88 : 2816);
+        std::memcpy(copy.data(), data, static_cast<size_t>(size));
+        for (int p = 1; !preset && p < kNumPrograms; ++p)
+            if (copy[p].values[kBalance] != copy[0].values[kBalance]) ++torn;
+    }
+    stop = true;
+    automation.join();
+    EXPECT_EQ(torn, 0);
+}

@@ -1,6 +1,7 @@
 #include "tools/factory-bank/FactoryPrograms.h"
 
 #include "effect/ParamData.h"
+#include "effect/TempoSync.h"
 
 #include <cmath>
 #include <cstdio>
@@ -48,13 +49,33 @@ const FactorySetting kFactorySettings[kNumPrograms] = {
 
 namespace {
 
-float Normalised(KestruneParam index, float real)
+ParamData Descriptor(KestruneParam index)
 {
     const ParamRow& row = AutomateParamMinMax_Tbl[index];
     ParamData d;
     d.min = row.min;
     d.max = row.max;
-    return d.NormFrom(std::lround(real * std::pow(10.0f, static_cast<float>(row.decimals))));
+    d.decimals = row.decimals;
+    return d;
+}
+
+float Normalised(KestruneParam index, float real)
+{
+    const ParamData d = Descriptor(index);
+    return d.NormFrom(std::lround(real * std::pow(10.0f, static_cast<float>(d.decimals))));
+}
+
+// In the tempo modes the program stores the delay its BPM and Note give, in the form that
+// choosing the program stores it (unrounded, by the descriptor rule): choosing a program
+// leaves it as it is, and HOST mode without a host tempo plays that same delay.
+float TempoDelay(const AKestruneProgram& p)
+{
+    ParamData bpm = Descriptor(kBpm);
+    ParamData note = Descriptor(kNote);
+    bpm.Store(p.values[kBpm]);
+    note.Store(p.values[kNote]);
+    const float ms = NoteDelayMs(bpm.GetInt() / 10, note.GetInt());
+    return ms > 0.0f ? Descriptor(kDelayTime).NormFrom(ms) : p.values[kDelayTime];
 }
 
 } // namespace
@@ -77,6 +98,7 @@ AKestruneProgram MakeProgram(const FactorySetting& s)
     p.values[kTimeMode] = Normalised(kTimeMode, static_cast<float>(s.mode));
     p.values[kNote] = Normalised(kNote, static_cast<float>(s.note));
     p.values[kBpm] = Normalised(kBpm, s.bpm);
+    if (s.mode != kTimeModeMs) p.values[kDelayTime] = TempoDelay(p);
     std::snprintf(p.name, sizeof p.name, "%s", s.name);
     return p;
 }

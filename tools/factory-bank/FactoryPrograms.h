@@ -4,7 +4,7 @@
 
 struct FactorySetting {
     const char* name;
-    float delayMs = 300.0f;
+    float delayMs = 300.0f; // MS mode only: the tempo modes store the time of their Note
     float feedbackPct = 30.0f;
     float balancePct = 30.0f;
     float depthPct = 0.0f;

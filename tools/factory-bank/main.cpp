@@ -1,5 +1,6 @@
 // Writes the factory bank file that ships beside Kestrune.so.
 #include "effect/BankFile.h"
+#include "port/AtomicFile.h"
 #include "plugin/VstInterface.h"
 #include "tools/factory-bank/FactoryPrograms.h"
 
