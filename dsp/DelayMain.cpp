@@ -32,16 +32,32 @@ inline double DelayMain::Steering::Next()
         }
         return p;
     }
+    if (rampLeft > 0) {
+        --rampLeft;
+        amplitude = rampLeft == 0 ? amplitudeTarget : amplitude + amplitudeStep;
+    }
     const double p = kdsp::ClampPosition(modOsc.Process() * amplitude + centre);
     current = p;
     return p;
+}
+
+void DelayMain::Steering::SetAmplitude(double a, int32_t rampSamples)
+{
+    amplitudeTarget = a;
+    if (rampSamples <= 0 || a == amplitude) {
+        amplitude = a;
+        rampLeft = 0;
+        return;
+    }
+    amplitudeStep = (a - amplitude) / static_cast<double>(rampSamples);
+    rampLeft = rampSamples;
 }
 
 DelayMain::DelayMain()
 {
     m_line.SetSize(353504, 353504);
     m_steer.current = m_steer.target = Position(10.0f);
-    m_steer.amplitude = 0.0;
+    m_steer.SetAmplitude(0.0, 0);
     m_src.init();
     m_src.setSRCFactor(kFactor, 101);
     SetBloackSize(256);
@@ -144,7 +160,10 @@ void DelayMain::CalcMod()
     const float a = m_depth * m_delay + m_delay;
     const double c = Centre();
     // A swing too large to represent means no swing rather than a NaN position.
-    m_steer.amplitude = kdsp::ZeroIfNotFinite((static_cast<double>(a) - c) / c - m_steer.target);
+    const double amplitude = kdsp::ZeroIfNotFinite((static_cast<double>(a) - c) / c - m_steer.target);
+    // Set at once until sound runs; from then on over kDepthRampMs.
+    const int32_t ramp = m_started ? kdsp::SaturateToInt32(static_cast<double>(kFactor * m_fs) * kDepthRampMs / 1000.0) : 0;
+    m_steer.SetAmplitude(amplitude, ramp);
     m_steer.modOsc.SetFreq(static_cast<double>(m_rate), static_cast<double>(kFactor * m_fs));
 }
 

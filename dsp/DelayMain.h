@@ -12,6 +12,8 @@
 class DelayMain {
 public:
     static constexpr int kFactor = 4;
+    // How long the modulation amplitude takes to follow a Depth change.
+    static constexpr double kDepthRampMs = 20.0;
 
     DelayMain();
     ~DelayMain() = default;
@@ -53,6 +55,7 @@ public:
     double GetCurrentPosition() const { return m_steer.current; }
     double GetTargetPosition() const { return m_steer.target; }
     double GetModulationAmplitude() const { return m_steer.amplitude; }
+    double GetModulationAmplitudeTarget() const { return m_steer.amplitudeTarget; }
     double GetModulationCentre() const { return m_steer.centre; }
     const CKestrune& GetLine() const { return m_line; }
     // Read position of a time in ms: -1 is 0 ms, +1 is the end of the line.
@@ -65,10 +68,15 @@ private:
         double span = 0.0, start = 0.0;
         bool glide = false;
         double amplitude = 0.0, centre = 0.0;
+        // A new amplitude is approached in equal steps, so a Depth change does not
+        // make the read position jump.
+        double amplitudeTarget = 0.0, amplitudeStep = 0.0;
+        int32_t rampLeft = 0;
         LFO glideOsc, modOsc;
         int32_t countdown = 0;
 
         inline double Next();
+        void SetAmplitude(double a, int32_t rampSamples);
     };
 
     double Centre() const;
