@@ -87,17 +87,39 @@ void DelayMain::SetMaxDelayTime(float t)
 {
     const float m = t + t;
     if (!(t >= 0.0f) || !std::isfinite(m)) return;
-    m_headroom = m;
+    m_headroom = m_requestedHeadroom = m;
+}
+
+// Samples of each half of the line for the headroom M at the rate fs, or -1 when
+// the doubled size would not stay a 32-bit integer.
+static int32_t HalfLineSize(float headroom, long fs)
+{
+    const float frames = (headroom + 8.0f) * static_cast<float>(fs) / 1000.0f;
+    if (!(frames < 1073741824.0f)) return -1;
+    return 2 * static_cast<int32_t>(frames);
 }
 
 void DelayMain::SetFs(long fs)
 {
     if (fs <= 0) return;
-    const float frames = (m_headroom + 8.0f) * static_cast<float>(fs) / 1000.0f;
-    // The doubled size must stay a 32-bit integer.
-    if (!(frames < 1073741824.0f)) return;
-    const int32_t size = 2 * static_cast<int32_t>(frames);
-    if (!m_line.SetSize(size, size)) return;
+    float headroom = m_requestedHeadroom;
+    int32_t size = HalfLineSize(headroom, fs);
+    if (size < 0) return;
+    if (!m_line.SetSize(size, size)) {
+        // Short of memory: the old rate's line is of no use at the new rate, and its
+        // memory may be what the new one needs. Then halve the maximum delay until a
+        // line fits; positions follow the smaller M, so times stay right.
+        m_line.Free();
+        while (!m_line.SetSize(size, size)) {
+            headroom *= 0.5f;
+            if (headroom < kMinHeadroomMs) {
+                headroom = 0.0f; // no line at all: the input passes through undelayed
+                break;
+            }
+            size = HalfLineSize(headroom, fs);
+        }
+    }
+    m_headroom = headroom;
     m_fs = fs;
     m_steer.current = m_steer.target = Position(m_delay);
 }

@@ -14,6 +14,8 @@ public:
     static constexpr int kFactor = 4;
     // How long the modulation amplitude takes to follow a Depth change.
     static constexpr double kDepthRampMs = 20.0;
+    // Below this headroom a shortage of memory leaves no line at all.
+    static constexpr float kMinHeadroomMs = 2.0f;
 
     DelayMain();
     ~DelayMain() = default;
@@ -28,7 +30,9 @@ public:
     // the next SetFs. Negative or non-finite times are ignored.
     void SetMaxDelayTime(float t);
     // Resizes (and silences) the line for the host rate fs. A rate the line cannot
-    // be sized for, or a failed allocation, leaves the engine as it was.
+    // be sized for leaves the engine as it was. When memory is short, the maximum
+    // delay in force (GetMaxDelayTime) is lowered until the line fits; the next
+    // SetFs tries the requested maximum again.
     void SetFs(long fs);
     void SetDelayTime(float t);
     void SetFeedBack(float g);
@@ -48,7 +52,9 @@ public:
     float GetLFODepth() const { return m_depth; }
     float GetLFORate() const { return m_rate; }
     long GetFs() const { return static_cast<long>(m_fs); }
+    // The maximum delay the line holds now, and the one asked for.
     float GetMaxDelayTime() const { return m_headroom * 0.5f; }
+    float GetRequestedMaxDelayTime() const { return m_requestedHeadroom * 0.5f; }
     int GetBlockSize() const { return m_blockSize; }
     bool IsStarted() const { return m_started; }
     bool IsGliding() const { return m_steer.glide; }
@@ -96,4 +102,5 @@ private:
     std::unique_ptr<double[]> m_workL, m_workR;
     int m_blockSize = 0;
     float m_headroom = 4000.0f;
+    float m_requestedHeadroom = 4000.0f;
 };
