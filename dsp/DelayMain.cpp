@@ -119,9 +119,15 @@ void DelayMain::SetFs(long fs)
             size = HalfLineSize(headroom, fs);
         }
     }
+    const bool remapped = headroom != m_headroom;
     m_headroom = headroom;
     m_fs = fs;
     m_steer.current = m_steer.target = Position(m_delay);
+    if (remapped) {
+        // Positions mean other times now: the swing is recentred and rescaled at once.
+        m_steer.centre = m_steer.target;
+        m_steer.SetAmplitude(ModulationAmplitude(), 0);
+    }
 }
 
 void DelayMain::SetDelayTime(float t)
@@ -177,15 +183,19 @@ void DelayMain::SetLFORate(float hz)
     CalcMod();
 }
 
-void DelayMain::CalcMod()
+double DelayMain::ModulationAmplitude() const
 {
     const float a = m_depth * m_delay + m_delay;
     const double c = Centre();
     // A swing too large to represent means no swing rather than a NaN position.
-    const double amplitude = kdsp::ZeroIfNotFinite((static_cast<double>(a) - c) / c - m_steer.target);
+    return kdsp::ZeroIfNotFinite((static_cast<double>(a) - c) / c - m_steer.target);
+}
+
+void DelayMain::CalcMod()
+{
     // Set at once until sound runs; from then on over kDepthRampMs.
     const int32_t ramp = m_started ? kdsp::SaturateToInt32(static_cast<double>(kFactor * m_fs) * kDepthRampMs / 1000.0) : 0;
-    m_steer.SetAmplitude(amplitude, ramp);
+    m_steer.SetAmplitude(ModulationAmplitude(), ramp);
     m_steer.modOsc.SetFreq(static_cast<double>(m_rate), static_cast<double>(kFactor * m_fs));
 }
 

@@ -86,6 +86,8 @@ private:
     };
 
     double Centre() const;
+    // depth x d as a swing of the read position.
+    double ModulationAmplitude() const;
     void Run(double** in, double** out, int n, bool plain);
     void ProcessPlainPiece(double* const* in, double* const* out, int n);
     void ProcessFusedPiece(double* const* in, double* const* out, int n);

@@ -107,6 +107,8 @@ private:
     bool BeginBlock();
     void ProcessBlock(double** inputs, double** outputs, int frames);
     void UpdateHostTempo();
+    // Hands DelayTime to the engine, clamped to what the line holds.
+    void ApplyDelayTime();
     void NotifyHost() { updateDisplay(); }
     void UpdateModify();
     bool LoadBankFile(const char* path, AKestruneProgram* target, bool asWorkingSet);
