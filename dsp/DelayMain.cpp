@@ -254,9 +254,16 @@ void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
 // of four is the output, as in the converter's decimation.
 void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
 {
+    // A line filled since its last reset needs no test of what was written.
+    if (StereoLine(m_line).Filled()) FusedLoop<true>(in, out, n);
+    else FusedLoop<false>(in, out, n);
+}
+
+template <bool Filled> void DelayMain::FusedLoop(double* const* in, double* const* out, int n)
+{
+    StereoLine line(m_line);
     StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
     StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
-    StereoLine line(m_line);
     Steering steer = m_steer;
     const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
     const double* inL = in[0];
@@ -268,7 +275,7 @@ void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
         __m128d first = _mm_setzero_pd();
         for (int j = 0; j < kFactor; ++j) {
             const __m128d raised = up.process(j == 0 ? x : _mm_setzero_pd());
-            const __m128d lowered = down.process(line.Process(raised, steer.Next()));
+            const __m128d lowered = down.process(line.Process<Filled>(raised, steer.Next()));
             if (j == 0) first = lowered;
         }
         _mm_store_sd(outL + k, first);

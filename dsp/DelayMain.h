@@ -9,6 +9,7 @@
 #include "dsp/LFO.h"
 #include "dsp/SamplingRateConverter.h"
 
+
 class DelayMain {
 public:
     static constexpr int kFactor = 4;
@@ -91,6 +92,7 @@ private:
     void Run(double** in, double** out, int n, bool plain);
     void ProcessPlainPiece(double* const* in, double* const* out, int n);
     void ProcessFusedPiece(double* const* in, double* const* out, int n);
+    template <bool Filled> void FusedLoop(double* const* in, double* const* out, int n);
 
     float m_delay = 0.1f;
     float m_feedback = 0.2f;

@@ -22,26 +22,31 @@ public:
     {
     }
 
-    __m128d Process(__m128d in, double pos)
+    // True once every sample of the line has been written since the last sizing or
+    // reset: from then on no read needs the written-samples test.
+    bool Filled() const { return m_written == m_n; }
+
+    // Filled: the caller knows Filled() holds for every sample it processes.
+    template <bool Filled = false> __m128d Process(__m128d in, double pos)
     {
         const CKestrune::Tap tap = CKestrune::LocateAt<true>(pos, m_lastPos, m_span, m_spanInt, m_n, m_r);
         m_lastPos = tap.pos;
         __m128d y;
         if (tap.kind == CKestrune::Tap::kInterpolate) {
-            const __m128d newer = Load(tap.i), older = Load(tap.j), w = _mm_set1_pd(tap.weight);
+            const __m128d newer = Load<Filled>(tap.i), older = Load<Filled>(tap.j), w = _mm_set1_pd(tap.weight);
             y = tap.moving ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
                            : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, m_y), w), older);
         } else if (tap.kind == CKestrune::Tap::kZeroDelay) {
             y = in;
         } else {
-            const __m128d oldest = Load(m_w);
+            const __m128d oldest = Load<Filled>(m_w);
             y = tap.moving ? oldest : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(oldest, m_y), _mm_set1_pd(0.5)), oldest);
         }
         m_y = kdsp::ZeroIfNotFinite(y);
         const __m128d written = _mm_add_pd(_mm_mul_pd(m_y, m_g), in);
         _mm_store_sd(m_left + m_w, written);
         _mm_storeh_pd(m_right + m_w, written);
-        if (m_written < m_n) ++m_written;
+        if (!Filled && m_written < m_n) ++m_written;
         if (++m_r >= m_n) m_r = 0;
         if (++m_w >= m_n) m_w = 0;
         return m_y;
@@ -59,9 +64,9 @@ public:
 
 private:
     // Unwritten samples read as silence, as in CKestrune::Fetch.
-    __m128d Load(int64_t k) const
+    template <bool Filled> __m128d Load(int64_t k) const
     {
-        return k < m_written ? _mm_loadh_pd(_mm_load_sd(m_left + k), m_right + k) : _mm_setzero_pd();
+        return Filled || k < m_written ? _mm_loadh_pd(_mm_load_sd(m_left + k), m_right + k) : _mm_setzero_pd();
     }
 
     CKestrune& m_line;
