@@ -42,7 +42,9 @@ bool CKestrune::SetSize(long size, long span)
     const int64_t m = std::clamp<int64_t>(span, 0, size);
     if (size > kMaxLength - m) return false;
     const int64_t n = size + m;
-    const bool fits = m_bufL && n <= m_capacity && (m_bufR != nullptr) == m_stereo;
+    // Reused when not much larger than needed: a rate change down saves returning
+    // and taking pages, and a line far too large does not hold memory for good.
+    const bool fits = m_bufL && n <= m_capacity && m_capacity / 2 <= n && (m_bufR != nullptr) == m_stereo;
     if (!fits) {
         Buffer left = AllocateSilent(n);
         if (!left) return false;

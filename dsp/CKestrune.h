@@ -26,7 +26,7 @@ public:
     CKestrune& operator=(const CKestrune&) = delete;
 
     // N = size + span (span clamped to 0..size). The line is silent afterwards. The
-    // buffers are reused when they are large enough; otherwise new ones, zeroed by
+    // buffers are reused when they hold N to 2N samples; otherwise new ones, zeroed by
     // the system, are taken before the old ones go, so a failed allocation (false)
     // leaves the line as it was. A size below 1 empties the line (it then passes
     // its input through).

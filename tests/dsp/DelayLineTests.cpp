@@ -171,16 +171,19 @@ TEST(CKestrune, ResetSoundsExactlyLikeAFreshLine)
     }
 }
 
-// Sizing for a shorter line keeps the buffers and silences them the same way.
+// Sizing for a somewhat shorter line keeps the buffers and silences them the same
+// way; a line less than half as long, or a longer one, gets new buffers.
 TEST(CKestrune, ShorterSizesReuseTheBuffers)
 {
     CKestrune line;
     Sized(line, 1.0, 300);
     Feed(line, std::vector<double>(700, 1.0), -0.5);
-    ASSERT_TRUE(line.SetSize(100, 100));
+    ASSERT_TRUE(line.SetSize(150, 150));
     EXPECT_EQ(line.GetCapacity(), 600);
-    EXPECT_EQ(line.GetLength(), 200);
-    for (double v : Feed(line, std::vector<double>(400, 0.0), 0.7)) ASSERT_EQ(v, 0.0);
+    EXPECT_EQ(line.GetLength(), 300);
+    for (double v : Feed(line, std::vector<double>(700, 0.0), 0.7)) ASSERT_EQ(v, 0.0);
+    ASSERT_TRUE(line.SetSize(140, 140));
+    EXPECT_EQ(line.GetCapacity(), 280);
     ASSERT_TRUE(line.SetSize(400, 400));
     EXPECT_EQ(line.GetCapacity(), 800);
 }
