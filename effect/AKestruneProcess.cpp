@@ -140,7 +140,7 @@ void AKestrune::CalcDelatTime(signed char storeInProgram)
     if (!(t > 0.0f) || !(t < 8000.0f)) return;
     m_params[kDelayTime].SetFrom(t);
     if (storeInProgram) m_programs[m_curProgram].values[kDelayTime] = m_params[kDelayTime].Load();
-    m_delay.SetDelayTime(m_params[kDelayTime].GetReal());
+    ApplyDelayTime();
 }
 
 void AKestrune::UpdateHostTempo()

@@ -279,6 +279,9 @@ TEST_F(LoopBound, ShortOfMemoryTheDisplayTellsTheDelayHeard)
             check(std::fabs(heard - ms) < 1.0, "the echo comes at the delay shown");
             p.SetValue(kDelayTime, 7000.0);
             check(p.Display(kDelayTime) == shown, "longer delays are clamped to the line");
+            p.Set(kTimeMode, 0.5f); // BPM, at 120
+            p.Set(kNote, 1.0f);     // 1 Bar: 2000 ms
+            check(p.Display(kDelayTime) == shown, "tempo-synchronised delays too");
         }
         std::fflush(stderr);
         _exit(failures == 0 ? 0 : 1);
