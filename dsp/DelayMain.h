@@ -9,7 +9,6 @@
 #include "dsp/LFO.h"
 #include "dsp/SamplingRateConverter.h"
 
-
 class DelayMain {
 public:
     static constexpr int kFactor = 4;
