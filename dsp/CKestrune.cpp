@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
-#include <new>
+
+#include <sys/mman.h>
 
 #include "dsp/SampleGuards.h"
 
@@ -13,12 +14,24 @@ namespace {
 // Longest line that can be addressed and sized without overflow.
 constexpr int64_t kMaxLength = std::numeric_limits<std::ptrdiff_t>::max() / static_cast<int64_t>(sizeof(double));
 
-std::unique_ptr<double[]> AllocateSilent(int64_t n)
+} // namespace
+
+// Fresh anonymous pages, which the system zeroes only when they are first touched:
+// no pass over tens of megabytes when the effect opens or the rate changes. (calloc
+// would do the same for most sizes, but may serve a block from its heap after a
+// large free and clear it by hand.)
+CKestrune::Buffer CKestrune::AllocateSilent(int64_t n)
 {
-    return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<size_t>(n)]());
+    const size_t bytes = static_cast<size_t>(n) * sizeof(double);
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return Buffer(nullptr, kdsp::Unmap {0});
+    return Buffer(static_cast<double*>(p), kdsp::Unmap {bytes});
 }
 
-} // namespace
+void kdsp::Unmap::operator()(double* p) const
+{
+    if (p) munmap(p, bytes);
+}
 
 bool CKestrune::SetSize(long size, long span)
 {
@@ -29,59 +42,71 @@ bool CKestrune::SetSize(long size, long span)
     const int64_t m = std::clamp<int64_t>(span, 0, size);
     if (size > kMaxLength - m) return false;
     const int64_t n = size + m;
-    std::unique_ptr<double[]> left = AllocateSilent(n);
-    if (!left) return false;
-    std::unique_ptr<double[]> right;
-    if (m_stereo) {
-        right = AllocateSilent(n);
-        if (!right) return false;
+    // Reused when not much larger than needed: a rate change down saves returning
+    // and taking pages, and a line far too large does not hold memory for good.
+    const bool fits = m_bufL && n <= m_capacity && m_capacity / 2 <= n && (m_bufR != nullptr) == m_stereo;
+    if (!fits) {
+        Buffer left = AllocateSilent(n);
+        if (!left) return false;
+        Buffer right;
+        if (m_stereo) {
+            right = AllocateSilent(n);
+            if (!right) return false;
+        }
+        Free();
+        m_bufL = std::move(left);
+        m_bufR = std::move(right);
+        m_capacity = n;
     }
-    Free();
-    m_bufL = std::move(left);
-    m_bufR = std::move(right);
     m_n = n;
     m_spanInt = m;
     m_span = static_cast<double>(m);
-    m_r = 2 * m;
-    m_w = 0;
-    m_yL = m_yR = 0.0;
+    Reset();
     return true;
 }
 
 void CKestrune::Reset()
 {
-    if (m_n > 0) {
-        std::fill(m_bufL.get(), m_bufL.get() + m_n, 0.0);
-        if (m_bufR) std::fill(m_bufR.get(), m_bufR.get() + m_n, 0.0);
-    }
     m_r = 2 * m_spanInt;
     m_w = 0;
+    m_written = 0;
     m_yL = m_yR = 0.0;
+    m_lastPos = std::nan("");
 }
 
 void CKestrune::Free()
 {
-    if (m_n == 0) return;
     m_bufL.reset();
     m_bufR.reset();
+    m_capacity = 0;
     m_n = 0;
     m_w = 0;
+    m_written = 0;
     m_yL = m_yR = 0.0;
 }
 
-// First-order allpass: y = a * newer + older - a * y[n-1], in the form
-// (newer - y) * a + older; the full-length case reads the oldest sample twice.
+// Held still: the first-order allpass y = a * newer + older - a * y[n-1], in the
+// form (newer - y) * a + older; the full-length case reads the oldest sample
+// twice. Moving: the linear read (older - newer) * d + newer, with non-negative
+// weights that sum to 1, so with g <= 1 the loop cannot grow.
 double CKestrune::Read(const double* buf, const Tap& tap, double in, double y) const
 {
     switch (tap.kind) {
     case Tap::kZeroDelay: return in;
-    case Tap::kFullLength: return (buf[m_w] - y) * 0.5 + buf[m_w];
-    default: return (buf[tap.i] - y) * tap.a + buf[tap.j];
+    case Tap::kFullLength: {
+        const double oldest = Fetch(buf, m_w);
+        return tap.moving ? oldest : (oldest - y) * 0.5 + oldest;
+    }
+    default: {
+        const double newer = Fetch(buf, tap.i), older = Fetch(buf, tap.j);
+        return tap.moving ? (older - newer) * tap.weight + newer : (newer - y) * tap.weight + older;
+    }
     }
 }
 
 void CKestrune::Advance()
 {
+    if (m_written < m_n) ++m_written;
     if (++m_r >= m_n) m_r = 0;
     if (++m_w >= m_n) m_w = 0;
 }
@@ -100,7 +125,8 @@ void CKestrune::ProcessST(double* in, double* out, double pos)
         out[1] = inR;
         return;
     }
-    const Tap tap = LocateAt<false>(pos, m_span, m_spanInt, m_n, m_r);
+    const Tap tap = LocateAt<false>(pos, m_lastPos, m_span, m_spanInt, m_n, m_r);
+    m_lastPos = tap.pos;
     m_yL = kdsp::ZeroIfNotFinite(Read(m_bufL.get(), tap, inL, m_yL));
     m_yR = kdsp::ZeroIfNotFinite(Read(m_bufR.get(), tap, inR, m_yR));
     m_bufL[m_w] = m_yL * m_g + inL;
@@ -113,7 +139,8 @@ void CKestrune::ProcessST(double* in, double* out, double pos)
 double CKestrune::Process(double in, double pos)
 {
     if (m_n == 0) return in;
-    const Tap tap = LocateAt<false>(pos, m_span, m_spanInt, m_n, m_r);
+    const Tap tap = LocateAt<false>(pos, m_lastPos, m_span, m_spanInt, m_n, m_r);
+    m_lastPos = tap.pos;
     m_yL = kdsp::ZeroIfNotFinite(Read(m_bufL.get(), tap, in, m_yL));
     m_bufL[m_w] = m_yL * m_g + in;
     Advance();

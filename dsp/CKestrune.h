@@ -1,11 +1,22 @@
 #pragma once
-// One delay line, one buffer per channel, read through first-order allpass
-// interpolation with the feedback sum written back at the write index.
+// One delay line, one buffer per channel, with the feedback sum written back at
+// the write index. A read position that holds still is read through first-order
+// allpass interpolation; a moving one through a linear read, which cannot add
+// energy to the loop (the allpass can, once its coefficient changes per sample).
 #include <cmath>
 #include <cstdint>
+#include <cstddef>
 #include <memory>
 
 #include "dsp/SampleGuards.h"
+
+namespace kdsp {
+// Mapped pages of a delay line, returned whole to the system when the line goes.
+struct Unmap {
+    size_t bytes = 0;
+    void operator()(double* p) const;
+};
+} // namespace kdsp
 
 class CKestrune {
 public:
@@ -14,9 +25,11 @@ public:
     CKestrune(const CKestrune&) = delete;
     CKestrune& operator=(const CKestrune&) = delete;
 
-    // N = size + span (span clamped to 0..size). New silent buffers are allocated
-    // before the old ones go, so a failed allocation (false) leaves the line as it
-    // was. A size below 1 empties the line (it then passes its input through).
+    // N = size + span (span clamped to 0..size). The line is silent afterwards. The
+    // buffers are reused when they hold N to 2N samples; otherwise new ones, zeroed by
+    // the system, are taken before the old ones go, so a failed allocation (false)
+    // leaves the line as it was. A size below 1 empties the line (it then passes
+    // its input through).
     bool SetSize(long size, long span);
     bool SetSize(long size) { return SetSize(size, 0); }
 
@@ -26,7 +39,9 @@ public:
     void SetFeedback(double g) { m_g = g; }
     double GetFeedback() const { return m_g; }
 
+    // Silences the line in constant time: samples not written since are read as 0.
     void Reset();
+    // Releases the buffers.
     void Free();
 
     // in and out point to a (left, right) pair; they may be the same pair.
@@ -40,24 +55,34 @@ public:
     long GetDelaySize() const { return static_cast<long>(m_n - m_spanInt); }
     long GetModulationSize() const { return static_cast<long>(m_spanInt); }
     long GetLength() const { return static_cast<long>(m_n); }
+    long GetCapacity() const { return static_cast<long>(m_capacity); }
     bool HasRightBuffer() const { return m_bufR != nullptr; }
     long GetReadBase() const { return static_cast<long>(m_r); }
     long GetWriteIndex() const { return static_cast<long>(m_w); }
 
-    // Where a position reads: both taps and the allpass coefficient, or one of the
+    // Where a position reads: both taps and the interpolation weight, or one of the
     // two special cases. The read base r is one behind the write index, so the
     // newer tap lies floor(x) + 1 samples behind the sample being written.
+    // A position that differs from the previous sample's is moving: the weight is
+    // then the older tap's share of a linear read, d = frac / (2 - frac), the
+    // allpass's own low-frequency delay, so the delay stays continuous when the
+    // read changes from one form to the other. Held still, it is the allpass
+    // coefficient a = 1 - frac.
     struct Tap {
         enum Kind { kInterpolate, kZeroDelay, kFullLength } kind;
+        bool moving;
         int64_t i, j;
-        double a;
+        double weight;
+        double pos; // the position after clamping, the next sample's "previous"
     };
     // FastFloor: x is never negative here, so truncation by conversion is floor
     // (and saves a library call per sample); both give the same bits.
     template <bool FastFloor>
-    static Tap LocateAt(double pos, double span, int64_t spanInt, int64_t n, int64_t r)
+    static Tap LocateAt(double pos, double lastPos, double span, int64_t spanInt, int64_t n, int64_t r)
     {
-        const double x = (kdsp::ClampPosition(pos) + 1.0) * span;
+        const double p = kdsp::ClampPosition(pos);
+        const bool moving = !(p == lastPos);
+        const double x = (p + 1.0) * span;
         double f;
         int64_t F;
         if constexpr (FastFloor) {
@@ -71,24 +96,34 @@ public:
         if (i < 0) i += n;
         int64_t j = i - 1;
         if (i <= 0) j += n;
-        if (f == 0.0 && spanInt == n / 2) return {Tap::kZeroDelay, i, j, 0.0};
-        if (f == static_cast<double>(n)) return {Tap::kFullLength, i, j, 0.5};
-        return {Tap::kInterpolate, i, j, 1.0 - (x - f)};
+        if (f == 0.0 && spanInt == n / 2) return {Tap::kZeroDelay, moving, i, j, 0.0, p};
+        if (f == static_cast<double>(n)) return {Tap::kFullLength, moving, i, j, 0.5, p};
+        const double frac = x - f;
+        return {Tap::kInterpolate, moving, i, j, moving ? frac / (2.0 - frac) : 1.0 - frac, p};
     }
 
 private:
     friend class StereoLine;
 
+    using Buffer = std::unique_ptr<double[], kdsp::Unmap>;
+    static Buffer AllocateSilent(int64_t n);
+
+    // A sample not written since the last sizing or reset reads as silence. Writes
+    // run from index 0 upwards after either, so those are the indices >= m_written.
+    double Fetch(const double* buf, int64_t k) const { return k < m_written ? buf[k] : 0.0; }
     double Read(const double* buf, const Tap& tap, double in, double y) const;
     void Advance();
 
     bool m_stereo = false;
     double m_g = 1.0;
-    std::unique_ptr<double[]> m_bufL;
-    std::unique_ptr<double[]> m_bufR;
+    Buffer m_bufL;
+    Buffer m_bufR;
     double m_yL = 0.0, m_yR = 0.0;
     double m_span = 0.0;
     int64_t m_spanInt = 0;
     int64_t m_n = 0;
     int64_t m_r = 0, m_w = 0;
+    int64_t m_written = 0;  // samples written since the last sizing or reset, at most N
+    int64_t m_capacity = 0; // doubles held by each buffer
+    double m_lastPos = std::nan("");
 };

@@ -32,16 +32,32 @@ inline double DelayMain::Steering::Next()
         }
         return p;
     }
+    if (rampLeft > 0) {
+        --rampLeft;
+        amplitude = rampLeft == 0 ? amplitudeTarget : amplitude + amplitudeStep;
+    }
     const double p = kdsp::ClampPosition(modOsc.Process() * amplitude + centre);
     current = p;
     return p;
+}
+
+void DelayMain::Steering::SetAmplitude(double a, int32_t rampSamples)
+{
+    amplitudeTarget = a;
+    if (rampSamples <= 0 || a == amplitude) {
+        amplitude = a;
+        rampLeft = 0;
+        return;
+    }
+    amplitudeStep = (a - amplitude) / static_cast<double>(rampSamples);
+    rampLeft = rampSamples;
 }
 
 DelayMain::DelayMain()
 {
     m_line.SetSize(353504, 353504);
     m_steer.current = m_steer.target = Position(10.0f);
-    m_steer.amplitude = 0.0;
+    m_steer.SetAmplitude(0.0, 0);
     m_src.init();
     m_src.setSRCFactor(kFactor, 101);
     SetBloackSize(256);
@@ -71,19 +87,47 @@ void DelayMain::SetMaxDelayTime(float t)
 {
     const float m = t + t;
     if (!(t >= 0.0f) || !std::isfinite(m)) return;
-    m_headroom = m;
+    m_headroom = m_requestedHeadroom = m;
+}
+
+// Samples of each half of the line for the headroom M at the rate fs, or -1 when
+// the doubled size would not stay a 32-bit integer.
+static int32_t HalfLineSize(float headroom, long fs)
+{
+    const float frames = (headroom + 8.0f) * static_cast<float>(fs) / 1000.0f;
+    if (!(frames < 1073741824.0f)) return -1;
+    return 2 * static_cast<int32_t>(frames);
 }
 
 void DelayMain::SetFs(long fs)
 {
     if (fs <= 0) return;
-    const float frames = (m_headroom + 8.0f) * static_cast<float>(fs) / 1000.0f;
-    // The doubled size must stay a 32-bit integer.
-    if (!(frames < 1073741824.0f)) return;
-    const int32_t size = 2 * static_cast<int32_t>(frames);
-    if (!m_line.SetSize(size, size)) return;
+    float headroom = m_requestedHeadroom;
+    int32_t size = HalfLineSize(headroom, fs);
+    if (size < 0) return;
+    if (!m_line.SetSize(size, size)) {
+        // Short of memory: the old rate's line is of no use at the new rate, and its
+        // memory may be what the new one needs. Then halve the maximum delay until a
+        // line fits; positions follow the smaller M, so times stay right.
+        m_line.Free();
+        while (!m_line.SetSize(size, size)) {
+            headroom *= 0.5f;
+            if (headroom < kMinHeadroomMs) {
+                headroom = 0.0f; // no line at all: the input passes through undelayed
+                break;
+            }
+            size = HalfLineSize(headroom, fs);
+        }
+    }
+    const bool remapped = headroom != m_headroom;
+    m_headroom = headroom;
     m_fs = fs;
     m_steer.current = m_steer.target = Position(m_delay);
+    if (remapped) {
+        // Positions mean other times now: the swing is recentred and rescaled at once.
+        m_steer.centre = m_steer.target;
+        m_steer.SetAmplitude(ModulationAmplitude(), 0);
+    }
 }
 
 void DelayMain::SetDelayTime(float t)
@@ -139,12 +183,19 @@ void DelayMain::SetLFORate(float hz)
     CalcMod();
 }
 
-void DelayMain::CalcMod()
+double DelayMain::ModulationAmplitude() const
 {
     const float a = m_depth * m_delay + m_delay;
     const double c = Centre();
     // A swing too large to represent means no swing rather than a NaN position.
-    m_steer.amplitude = kdsp::ZeroIfNotFinite((static_cast<double>(a) - c) / c - m_steer.target);
+    return kdsp::ZeroIfNotFinite((static_cast<double>(a) - c) / c - m_steer.target);
+}
+
+void DelayMain::CalcMod()
+{
+    // Set at once until sound runs; from then on over kDepthRampMs.
+    const int32_t ramp = m_started ? kdsp::SaturateToInt32(static_cast<double>(kFactor * m_fs) * kDepthRampMs / 1000.0) : 0;
+    m_steer.SetAmplitude(ModulationAmplitude(), ramp);
     m_steer.modOsc.SetFreq(static_cast<double>(m_rate), static_cast<double>(kFactor * m_fs));
 }
 
@@ -203,9 +254,16 @@ void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
 // of four is the output, as in the converter's decimation.
 void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
 {
+    // A line filled since its last reset needs no test of what was written.
+    if (StereoLine(m_line).Filled()) FusedLoop<true>(in, out, n);
+    else FusedLoop<false>(in, out, n);
+}
+
+template <bool Filled> void DelayMain::FusedLoop(double* const* in, double* const* out, int n)
+{
+    StereoLine line(m_line);
     StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
     StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
-    StereoLine line(m_line);
     Steering steer = m_steer;
     const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
     const double* inL = in[0];
@@ -217,7 +275,7 @@ void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
         __m128d first = _mm_setzero_pd();
         for (int j = 0; j < kFactor; ++j) {
             const __m128d raised = up.process(j == 0 ? x : _mm_setzero_pd());
-            const __m128d lowered = down.process(line.Process(raised, steer.Next()));
+            const __m128d lowered = down.process(line.Process<Filled>(raised, steer.Next()));
             if (j == 0) first = lowered;
         }
         _mm_store_sd(outL + k, first);

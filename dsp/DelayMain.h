@@ -12,6 +12,10 @@
 class DelayMain {
 public:
     static constexpr int kFactor = 4;
+    // How long the modulation amplitude takes to follow a Depth change.
+    static constexpr double kDepthRampMs = 20.0;
+    // Below this headroom a shortage of memory leaves no line at all.
+    static constexpr float kMinHeadroomMs = 2.0f;
 
     DelayMain();
     ~DelayMain() = default;
@@ -26,7 +30,9 @@ public:
     // the next SetFs. Negative or non-finite times are ignored.
     void SetMaxDelayTime(float t);
     // Resizes (and silences) the line for the host rate fs. A rate the line cannot
-    // be sized for, or a failed allocation, leaves the engine as it was.
+    // be sized for leaves the engine as it was. When memory is short, the maximum
+    // delay in force (GetMaxDelayTime) is lowered until the line fits; the next
+    // SetFs tries the requested maximum again.
     void SetFs(long fs);
     void SetDelayTime(float t);
     void SetFeedBack(float g);
@@ -46,13 +52,16 @@ public:
     float GetLFODepth() const { return m_depth; }
     float GetLFORate() const { return m_rate; }
     long GetFs() const { return static_cast<long>(m_fs); }
+    // The maximum delay the line holds now, and the one asked for.
     float GetMaxDelayTime() const { return m_headroom * 0.5f; }
+    float GetRequestedMaxDelayTime() const { return m_requestedHeadroom * 0.5f; }
     int GetBlockSize() const { return m_blockSize; }
     bool IsStarted() const { return m_started; }
     bool IsGliding() const { return m_steer.glide; }
     double GetCurrentPosition() const { return m_steer.current; }
     double GetTargetPosition() const { return m_steer.target; }
     double GetModulationAmplitude() const { return m_steer.amplitude; }
+    double GetModulationAmplitudeTarget() const { return m_steer.amplitudeTarget; }
     double GetModulationCentre() const { return m_steer.centre; }
     const CKestrune& GetLine() const { return m_line; }
     // Read position of a time in ms: -1 is 0 ms, +1 is the end of the line.
@@ -65,16 +74,24 @@ private:
         double span = 0.0, start = 0.0;
         bool glide = false;
         double amplitude = 0.0, centre = 0.0;
+        // A new amplitude is approached in equal steps, so a Depth change does not
+        // make the read position jump.
+        double amplitudeTarget = 0.0, amplitudeStep = 0.0;
+        int32_t rampLeft = 0;
         LFO glideOsc, modOsc;
         int32_t countdown = 0;
 
         inline double Next();
+        void SetAmplitude(double a, int32_t rampSamples);
     };
 
     double Centre() const;
+    // depth x d as a swing of the read position.
+    double ModulationAmplitude() const;
     void Run(double** in, double** out, int n, bool plain);
     void ProcessPlainPiece(double* const* in, double* const* out, int n);
     void ProcessFusedPiece(double* const* in, double* const* out, int n);
+    template <bool Filled> void FusedLoop(double* const* in, double* const* out, int n);
 
     float m_delay = 0.1f;
     float m_feedback = 0.2f;
@@ -88,4 +105,5 @@ private:
     std::unique_ptr<double[]> m_workL, m_workR;
     int m_blockSize = 0;
     float m_headroom = 4000.0f;
+    float m_requestedHeadroom = 4000.0f;
 };

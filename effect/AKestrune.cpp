@@ -120,7 +120,7 @@ void AKestrune::setParameter(VstInt32 index, float value)
                 break;
             case kOutputLevel: SetGainFromLevel(m_params[kOutputLevel], m_outputGain); break;
             case kInputLevel: SetGainFromLevel(m_params[kInputLevel], m_inputGain); break;
-            case kDelayTime: m_delay.SetDelayTime(m_params[kDelayTime].GetReal()); break;
+            case kDelayTime: ApplyDelayTime(); break;
             case kFeedBack: m_delay.SetFeedBack(value); break;
             case kDepth: m_delay.SetLFODepth(value); break;
             case kRate: m_delay.SetLFORate(m_params[kRate].GetReal()); break;

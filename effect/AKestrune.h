@@ -117,6 +117,8 @@ private:
     void SetFadeLength(CSwitchFade& fade) const;
     void SettleFilterSwitches();
     void UpdateHostTempo();
+    // Hands DelayTime to the engine, clamped to what the line holds.
+    void ApplyDelayTime();
     void NotifyHost() { updateDisplay(); }
     void UpdateModify();
     bool WriteDefaultBank();

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <new>
 
+#include <syslog.h>
+
 namespace {
 
 // Buffers never exceed this many frames; longer host blocks are processed in pieces.
@@ -81,8 +83,22 @@ void AKestrune::setSampleRate(float rate)
     m_format.samplesPerSec = static_cast<uint32_t>(rate);
     m_format.avgBytesPerSec = m_format.samplesPerSec * 8;
     m_delay.SetFs(static_cast<long>(m_format.samplesPerSec));
+    const float longest = m_delay.GetMaxDelayTime();
+    if (longest < m_delay.GetRequestedMaxDelayTime())
+        syslog(LOG_WARNING, "Kestrune: not enough memory for the delay line at %u Hz; delays are limited to %.0f ms",
+               m_format.samplesPerSec, static_cast<double>(longest));
+    ApplyDelayTime();
     ResetHPF();
     ResetLPF();
+}
+
+// When memory was short the line holds less than the parameter's range: the
+// descriptor, and so the display, then shows the delay in force.
+void AKestrune::ApplyDelayTime()
+{
+    const float longest = std::floor(m_delay.GetMaxDelayTime());
+    if (static_cast<float>(m_params[kDelayTime].GetInt()) > longest) m_params[kDelayTime].SetFrom(longest);
+    m_delay.SetDelayTime(m_params[kDelayTime].GetReal());
 }
 
 void AKestrune::resume()
@@ -155,7 +171,7 @@ void AKestrune::CalcDelatTime(signed char storeInProgram)
     if (!(t > 0.0f)) return;
     m_params[kDelayTime].SetFrom(t);
     if (storeInProgram) m_programs[m_curProgram].values[kDelayTime] = m_params[kDelayTime].Load();
-    m_delay.SetDelayTime(m_params[kDelayTime].GetReal());
+    ApplyDelayTime();
 }
 
 void AKestrune::UpdateHostTempo()

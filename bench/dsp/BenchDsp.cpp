@@ -47,7 +47,9 @@ void EngineBlock(benchmark::State& state, Motion motion, bool plain)
     std::vector<double> inL = Noise(kBlock, 1), inR = Noise(kBlock, 2), outL(kBlock), outR(kBlock);
     double* in[2] = {inL.data(), inR.data()};
     double* out[2] = {outL.data(), outR.data()};
-    dm.Process(in, out, kBlock);
+    // Once through the whole line first: its pages are taken from the system as the
+    // write index first reaches them, a cost of the first pass only.
+    for (long done = 0; done <= dm.GetLine().GetLength() / DelayMain::kFactor; done += kBlock) dm.Process(in, out, kBlock);
     bool longer = true;
     for (auto _ : state) {
         if (motion == Motion::kGliding && !dm.IsGliding()) {

@@ -6,6 +6,7 @@
 
 #include "dsp/CKestrune.h"
 #include "dsp/DelayMain.h"
+#include "tests/dsp/DspTestUtil.h"
 
 // The failed-allocation test asks for more memory than exists; under
 // AddressSanitizer that must come back as a null pointer, as in a plain build.
@@ -140,4 +141,71 @@ TEST(CKestrune, MonoEmptyResetAndFailedAllocation)
     line.Free();
     EXPECT_EQ(line.GetLength(), 0);
     EXPECT_FALSE(line.HasRightBuffer());
+}
+
+// A reset no longer clears the buffers; what it leaves behind must never be heard.
+// After a reset the line gives the bits of a freshly sized one, whether the
+// position holds still or moves, at whole-line reads included.
+TEST(CKestrune, ResetSoundsExactlyLikeAFreshLine)
+{
+    for (int part = 0; part < 3; ++part) {
+        CKestrune used, fresh;
+        Sized(used, 0.8, 200);
+        std::vector<double> noise(1500), still(1500, 0.3);
+        for (size_t k = 0; k < noise.size(); ++k) noise[k] = std::sin(static_cast<double>(k) * 0.731) * 0.9;
+        Feed(used, noise, -0.2); // more than the line's length: every sample written
+        const long filled = part == 0 ? 0 : part == 1 ? 37 : 900;
+        if (filled > 0) Feed(used, std::vector<double>(static_cast<size_t>(filled), 0.5), 0.9);
+        used.Reset();
+        Sized(fresh, 0.8, 200);
+        for (long k = 0; k < 1600; ++k) {
+            double a[2] = {k < 1000 ? noise[static_cast<size_t>(k)] : 0.0, 0.25};
+            double b[2] = {a[0], a[1]};
+            const double pos = k < 300 ? still[static_cast<size_t>(k)] : k < 700 ? std::sin(k * 0.01) : k < 1100 ? 1.0 : -0.7;
+            used.ProcessST(a, a, pos);
+            fresh.ProcessST(b, b, pos);
+            ASSERT_EQ(a[0], b[0]) << part << " " << k;
+            ASSERT_EQ(a[1], b[1]) << part << " " << k;
+        }
+    }
+}
+
+// Sizing for a somewhat shorter line keeps the buffers and silences them the same
+// way; a line less than half as long, or a longer one, gets new buffers.
+TEST(CKestrune, ShorterSizesReuseTheBuffers)
+{
+    CKestrune line;
+    Sized(line, 1.0, 300);
+    Feed(line, std::vector<double>(700, 1.0), -0.5);
+    ASSERT_TRUE(line.SetSize(150, 150));
+    EXPECT_EQ(line.GetCapacity(), 600);
+    EXPECT_EQ(line.GetLength(), 300);
+    for (double v : Feed(line, std::vector<double>(700, 0.0), 0.7)) ASSERT_EQ(v, 0.0);
+    ASSERT_TRUE(line.SetSize(140, 140));
+    EXPECT_EQ(line.GetCapacity(), 280);
+    ASSERT_TRUE(line.SetSize(400, 400));
+    EXPECT_EQ(line.GetCapacity(), 800);
+}
+
+// With g = 1 and no input, a moving read only forms averages of what the line
+// holds: once a whole line length has been written by moving reads, no output can
+// exceed the largest of them, however the position sweeps. The triangle here runs
+// through zero delay and lands on the full length exactly.
+TEST(CKestrune, MovingReadIsPassive)
+{
+    CKestrune line;
+    Sized(line, 1.0, 500);
+    dsptest::Random rnd(11);
+    std::vector<double> burst(1000);
+    for (double& v : burst) v = rnd.Uniform(-1.0, 1.0);
+    Feed(line, burst, -0.3);
+    double bound = 0.0;
+    for (int k = 0; k < 400000; ++k) {
+        double pair[2] = {0.0, 0.0};
+        const int t = (k + 1500) % 6000; // from the middle of the line
+        line.ProcessST(pair, pair, -1.0 + 2.0 * std::min(t, 6000 - t) / 3000.0);
+        if (k < line.GetLength()) bound = std::max(bound, std::fabs(pair[0]));
+        else ASSERT_LE(std::fabs(pair[0]), bound) << k;
+    }
+    EXPECT_GT(bound, 0.5);
 }

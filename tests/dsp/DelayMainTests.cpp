@@ -151,7 +151,8 @@ TEST(DelayMain, ModulationSwingAndPhase)
     EXPECT_NEAR(p.Ms(), 750.0, 0.01);
     p.dm.SetDelayTime(400.0f); // glides down 100 ms, then swings from phase 0
     p.Frames(4412);
-    EXPECT_NEAR(p.Ms(), 400.0, 0.1);
+    EXPECT_NEAR(p.Ms(), 400.0, 0.15); // the swing's amplitude is still on its way down
+
     p.Frames(5512);
     EXPECT_NEAR(p.Ms(), 600.0, 0.1);
 }
@@ -223,4 +224,42 @@ TEST(DelayMain, BadSettingsAndSamplesAreHandled)
     mono.Process(i, o, 256);
     EXPECT_EQ(Energy(ol, 0, 256), 0.0);
     EXPECT_GT(Energy(orr, 0, 8), 0.1);
+}
+
+// Once sound runs, a new depth is reached in equal steps over 20 ms of the raised
+// rate; before that it applies at once.
+TEST(DelayMain, DepthChangesRampOverTwentyMilliseconds)
+{
+    Engine e(500.0f);
+    e.dm.SetLFODepth(0.4f);
+    const double first = e.dm.GetModulationAmplitude();
+    EXPECT_NEAR(first, 0.4 * 500.0 / 8004.0, 1e-9);
+    e.Frames(1);
+    e.dm.SetLFODepth(0.2f);
+    const double target = e.dm.GetModulationAmplitudeTarget();
+    EXPECT_NEAR(target, 0.2 * 500.0 / 8004.0, 1e-9);
+    EXPECT_EQ(e.dm.GetModulationAmplitude(), first);
+    e.Frames(441); // half of the 3528 raised samples
+    EXPECT_NEAR(e.dm.GetModulationAmplitude(), (first + target) / 2.0, 1e-12);
+    e.Frames(440);
+    EXPECT_GT(e.dm.GetModulationAmplitude(), target);
+    e.Frames(1);
+    EXPECT_EQ(e.dm.GetModulationAmplitude(), target);
+}
+
+// At full feedback a position swept by 10 Hz full-depth modulation once made a
+// line grow a hundred-million-fold within four seconds; the read while moving is
+// passive, so the loop can only lose energy.
+TEST(DelayMain, ModulatedLoopAtFullFeedbackDoesNotGrow)
+{
+    Engine e(80.0f, 1.0f);
+    e.dm.SetLFODepth(1.0f);
+    e.dm.SetLFORate(10.0f);
+    dsptest::Random rnd(3);
+    std::vector<double> in(44100 * 4, 0.0);
+    for (size_t k = 0; k < 4410; ++k) in[k] = rnd.Uniform(-0.5, 0.5);
+    const std::vector<double> out = e.Run(in);
+    const double first = std::fabs(out[Peak(out, 0, 44100)]), last = std::fabs(out[Peak(out, 3 * 44100, out.size())]);
+    EXPECT_GT(first, 0.1);
+    EXPECT_LE(last, first);
 }

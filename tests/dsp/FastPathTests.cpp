@@ -23,7 +23,9 @@ double Sample(dsptest::Random& rnd)
 
 } // namespace
 
-// Fed directly, the line also meets the non-finite samples the converter keeps from it.
+// Fed directly, the line also meets the non-finite samples the converter keeps from
+// it. Positions hold still for stretches (allpass reads) and move in between (linear
+// reads), the ends of the line included; resets leave partly written lines behind.
 TEST(FastPath, StereoLineMatchesProcessST)
 {
     CKestrune fast, plain;
@@ -33,22 +35,41 @@ TEST(FastPath, StereoLineMatchesProcessST)
         line->SetFeedback(0.9);
     }
     dsptest::Random rnd(5);
-    StereoLine pair(fast);
-    for (long k = 0; k < 50000; ++k) {
-        double io[2] = {Sample(rnd), Sample(rnd)}, lanes[2];
-        const double pos = rnd.Int(0, 9) == 0 ? std::numeric_limits<double>::quiet_NaN() : rnd.Uniform(-1.2, 1.2);
-        _mm_storeu_pd(lanes, pair.Process(_mm_set_pd(io[1], io[0]), pos));
-        plain.ProcessST(io, io, pos);
-        ASSERT_EQ(dsptest::Bits(lanes[0]), dsptest::Bits(io[0])) << k;
-        ASSERT_EQ(dsptest::Bits(lanes[1]), dsptest::Bits(io[1])) << k;
+    double pos = 0.0;
+    long k = 0, held = 0;
+    for (int block = 0; block < 400; ++block) {
+        StereoLine pair(fast);
+        const int n = rnd.Int(1, 500);
+        for (int s = 0; s < n; ++s, ++k) {
+            double io[2] = {Sample(rnd), Sample(rnd)}, lanes[2];
+            if (rnd.Int(0, 3) != 0) {
+                const int pick = rnd.Int(0, 20);
+                pos = pick == 0   ? std::numeric_limits<double>::quiet_NaN()
+                      : pick == 1 ? 1.0
+                      : pick == 2 ? -1.0
+                                  : rnd.Uniform(-1.2, 1.2);
+            } else {
+                ++held;
+            }
+            _mm_storeu_pd(lanes, pair.Process(_mm_set_pd(io[1], io[0]), pos));
+            plain.ProcessST(io, io, pos);
+            ASSERT_EQ(dsptest::Bits(lanes[0]), dsptest::Bits(io[0])) << k;
+            ASSERT_EQ(dsptest::Bits(lanes[1]), dsptest::Bits(io[1])) << k;
+        }
+        pair.Store();
+        EXPECT_EQ(fast.GetWriteIndex(), plain.GetWriteIndex());
+        if (block % 9 == 4) {
+            fast.Reset();
+            plain.Reset();
+        }
     }
-    pair.Store();
-    EXPECT_EQ(fast.GetWriteIndex(), plain.GetWriteIndex());
+    EXPECT_GT(held, 10000);
 }
 
 // Two engines get the same settings and input at random; one runs the two-lane
 // loop, the other the plain form. Delay times include 0 ms, the far end of the
-// line and beyond, so glides, modulation, clamping and both special taps occur.
+// line and beyond, so glides, modulation, depth ramps, still positions, clamping,
+// both special taps and resets of partly written lines occur.
 TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
 {
     for (uint64_t seed = 1; seed <= 3; ++seed) {
@@ -73,10 +94,10 @@ TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
             case 0: // a reset after 0 ms or the far end puts the position there at once
                 both([&](DelayMain& d) {
                     d.SetDelayTime(t);
-                    if (pick <= 1) d.Reset();
+                    if (pick <= 3) d.Reset();
                 });
                 break;
-            case 1: both([&](DelayMain& d) { d.SetLFODepth(unit); }); break;
+            case 1: both([&](DelayMain& d) { d.SetLFODepth(pick < 4 ? 0.0f : unit); }); break; // 0: positions hold still
             case 2: both([&](DelayMain& d) { d.SetLFORate(rate); }); break;
             case 3: both([&](DelayMain& d) { d.SetFeedBack(unit); }); break;
             default: break;
