@@ -21,6 +21,7 @@ const char* RenderUsage()
            "  kestrune-render --bench [--seconds S] [--rate HZ] [--block N] [PLUGIN OPTIONS]...\n"
            "  kestrune-render --demo OUTPUT.wav [--seconds S] [--rate HZ]\n"
            "  kestrune-render --panel OUTPUT.png [PLUGIN OPTIONS]\n"
+           "  kestrune-render --version\n"
            "plugin options (each --plugin starts a new plug-in for --bench):\n"
            "  --plugin PATH        bundle folder or .so (default: the built Kestrune)\n"
            "  --program N          select program N first\n"
