@@ -88,7 +88,11 @@ private:
         const Atom protocols = XInternAtom(x.display, "WM_PROTOCOLS", False);
         const Atom deleteWindow = XInternAtom(x.display, "WM_DELETE_WINDOW", False);
         while (!m_stop) {
-            if (const Window alert = x.findWindow("Kestrune")) {
+            // Grabbed, so no window of the panel's can vanish between listing and naming it.
+            XGrabServer(x.display);
+            const Window alert = x.findWindow("Kestrune");
+            XUngrabServer(x.display);
+            if (alert) {
                 m_seen = true;
                 XEvent close {};
                 close.xclient.type = ClientMessage;
@@ -97,8 +101,8 @@ private:
                 close.xclient.format = 32;
                 close.xclient.data.l[0] = long(deleteWindow);
                 XSendEvent(x.display, alert, False, NoEventMask, &close);
-                XFlush(x.display);
             }
+            XFlush(x.display);
             std::this_thread::sleep_for(50ms);
         }
     }
@@ -162,7 +166,8 @@ TEST_F(InstalledBundle, SavedProgramGoesToTheUserFolderAndNothingBesideTheLibrar
         EXPECT_FALSE(alert.Seen()) << "the save failed";
         EXPECT_EQ(session.fx.ProgramName(), "Studio 9");
     }
-    EXPECT_EQ(fs::file_size(config.Path() + "Kestrune/KestruneDef.fxb"), 2976u);
+    std::error_code missing;
+    EXPECT_EQ(fs::file_size(config.Path() + "Kestrune/KestruneDef.fxb", missing), 2976u) << missing.message();
     EXPECT_TRUE(Snapshot(bundle) == before) << "the bundle folder changed";
 
     // A new instance reads the user's bank, and the factory programs still from the bundle.
