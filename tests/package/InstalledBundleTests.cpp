@@ -170,7 +170,7 @@ TEST_F(InstalledBundle, SavedProgramGoesToTheUserFolderAndNothingBesideTheLibrar
     EXPECT_EQ(fs::file_size(config.Path() + "Kestrune/KestruneDef.fxb", missing), 2976u) << missing.message();
     EXPECT_TRUE(Snapshot(bundle) == before) << "the bundle folder changed";
 
-    // A new instance reads the user's bank, and the factory programs still from the bundle.
+    // A new instance reads the user's bank, which keeps the programs it did not change.
     VstInstance again(installed);
     ASSERT_TRUE(again.IsValid());
     again.Dispatch(effOpen);

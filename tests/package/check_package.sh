@@ -45,6 +45,11 @@ expected=$(( $(find "$build/Kestrune" -type f | wc -l) + 5 ))
 [ ! -x "$root/usr/lib/vst/Kestrune/Kestrune.so" ] || fail "the plug-in is executable"
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root/usr/share/man/man1/kestrune-render.1.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "the manual page has warnings: $warnings"
+# Every option the tool's usage names is in its manual page.
+page=$(zcat "$root/usr/share/man/man1/kestrune-render.1.gz" | sed 's/\\-/-/g')
+for option in $("$root/usr/bin/kestrune-render" --no-such-option 2>&1 | sed -n '/^usage:/,$p' | grep -o -E -- '--[a-z]+' | sort -u); do
+  echo "$page" | grep -q -- "$option\b" || fail "the manual page does not describe $option"
+done
 # A system-wide install: nothing in it is writable.
 chmod -R a-w "$root/usr"
 
