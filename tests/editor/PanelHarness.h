@@ -202,4 +202,36 @@ private:
     std::thread audio;
 };
 
+// Panel point of the save button, and the height of one pop-up menu row on this screen.
+constexpr int kSaveX = 367, kSaveY = 27;
+constexpr int kMenuRow = 20;
+
+// Saves the current settings as program slot under name through the save dialog: picks the
+// slot in the dialog's list, replaces the name and presses Return. False unless done() holds
+// afterwards (also when the dialog never appeared).
+inline bool SaveThroughDialog(PanelSession& session, int slot, const std::string& name,
+                              const std::function<bool()>& done)
+{
+    const auto save = session.at(kSaveX, kSaveY);
+    return session.Drive(
+        [&](XDriver& d) {
+            d.click(save.first, save.second);
+            const Window dialog = d.waitForWindow("Save Program");
+            if (!dialog) return;
+            const auto list = d.rootOf(dialog, 104 + 130, 16 + 13); // mList's centre
+            d.click(list.first, list.second);
+            std::this_thread::sleep_for(400ms);
+            d.click(list.first, list.second + 13 + 4 + slot * kMenuRow + 10);
+            std::this_thread::sleep_for(200ms);
+            const auto field = d.rootOf(dialog, 104 + 130, 58 + 13); // mName's centre
+            d.click(field.first, field.second);
+            std::this_thread::sleep_for(200ms);
+            d.tap(XK_End);
+            for (int i = 0; i < 30; ++i) d.tap(XK_BackSpace);
+            d.type(name);
+            d.tap(XK_Return);
+        },
+        done, 10000ms);
+}
+
 } // namespace panel_test

@@ -20,13 +20,11 @@ namespace {
 constexpr int kPowerX = 33, kPowerY = 27;
 constexpr int kProgramX = 118, kProgramY = 27;
 constexpr int kChangedX = 309, kChangedY = 27;
-constexpr int kSaveX = 367, kSaveY = 27;
 constexpr int kHpfX = 424, kHpfY = 310;
 constexpr int kDelayTextX = 373, kDelayTextY = 107;
 constexpr int kBpmTextX = 299, kBpmTextY = 153;
 constexpr int kNoteTextX = 428, kNoteTextY = 153;
 constexpr int kModeY = 193, kModeMsX = 295, kModeBpmX = 359, kModeHostX = 423;
-constexpr int kMenuRow = 20; // menu rows for up to 32 items on this screen
 
 constexpr int kBankHeader = 160;
 constexpr int kRecordBytes = 88;
@@ -262,26 +260,7 @@ TEST_F(PanelTest, ProgramMenuByPointerAndByKeys)
 
 TEST_F(PanelTest, SaveDialogStoresTheProgramUnderItsName)
 {
-    const auto save = session->at(kSaveX, kSaveY);
-    ASSERT_TRUE(session->Drive(
-        [&](XDriver& d) {
-            d.click(save.first, save.second);
-            const Window dialog = d.waitForWindow("Save Program");
-            ASSERT_NE(dialog, 0u);
-            const auto list = d.rootOf(dialog, 104 + 130, 16 + 13); // mList's centre
-            d.click(list.first, list.second);
-            std::this_thread::sleep_for(400ms);
-            d.click(list.first, list.second + 13 + 4 + 7 * kMenuRow + 10); // item 7
-            std::this_thread::sleep_for(200ms);
-            const auto name = d.rootOf(dialog, 104 + 130, 58 + 13); // mName's centre
-            d.click(name.first, name.second);
-            std::this_thread::sleep_for(200ms);
-            d.tap(XK_End);
-            for (int i = 0; i < 30; ++i) d.tap(XK_BackSpace);
-            d.type("tape7");
-            d.tap(XK_Return);
-        },
-        [&] { return fx().Dispatch(effGetProgram) == 7; }, 10000ms));
+    ASSERT_TRUE(SaveThroughDialog(*session, 7, "tape7", [&] { return fx().Dispatch(effGetProgram) == 7; }));
     EXPECT_EQ(fx().ProgramName(), "tape7");
     EXPECT_EQ(RecordName(ReadFile(BankPath()), 7), "tape7");
     EXPECT_EQ(x.findWindow("Save Program"), 0u);

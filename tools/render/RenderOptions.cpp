@@ -23,6 +23,7 @@ const char* RenderUsage()
            "  kestrune-render --panel OUTPUT.png [PLUGIN OPTIONS]\n"
            "  kestrune-render --help\n"
            "INPUT is mono or stereo; OUTPUT is .wav or .flac and never the INPUT itself.\n"
+           "  kestrune-render --version\n"
            "plugin options (each --plugin starts a new plug-in for --bench):\n"
            "  --plugin PATH        bundle folder or .so (default: the built Kestrune)\n"
            "  --program N          select program N first\n"

@@ -10,14 +10,19 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <sys/stat.h>
 
 #ifndef KESTRUNE_DEFAULT_PLUGIN
 #define KESTRUNE_DEFAULT_PLUGIN ""
 #endif
+#ifndef KESTRUNE_VERSION
+#define KESTRUNE_VERSION "unknown"
+#endif
 
-// The just-built bundle when it is there, else the installed one.
+// The just-built bundle when it is there, else the user's installed one, else the
+// system-wide one from the Debian package.
 static std::string DefaultPlugin()
 {
     struct stat st {};
@@ -29,7 +34,9 @@ static std::string DefaultPlugin()
         return first + "/Kestrune";
     }
     const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.vst/Kestrune";
+    const std::string user = std::string(home ? home : "") + "/.vst/Kestrune";
+    if (::stat(user.c_str(), &st) != 0 && ::stat("/usr/lib/vst/Kestrune", &st) == 0) return "/usr/lib/vst/Kestrune";
+    return user;
 }
 
 int main(int argc, char** argv)
@@ -37,6 +44,10 @@ int main(int argc, char** argv)
     // Past a file size limit, a write should fail (and the render clean up) rather than the
     // signal ending the program with a torn file.
     std::signal(SIGXFSZ, SIG_IGN);
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kestrune-render %s\n", KESTRUNE_VERSION);
+        return 0;
+    }
     RenderOptions options;
     std::string error;
     if (!ParseRenderOptions(argc, argv, DefaultPlugin(), options, error)) {

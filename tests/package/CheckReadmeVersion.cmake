@@ -1,0 +1,20 @@
+# cmake -DREADME=README.md -DVERSION=x.y -P CheckReadmeVersion.cmake
+# Fails unless the README names the package files (kestrune_<v>_amd64.deb,
+# kestrune-<v>-linux-x86_64.tar.gz) and every such name carries VERSION.
+file(READ "${README}" text)
+string(REGEX MATCHALL "kestrune_[0-9][0-9.]*_amd64\\.deb|kestrune-[0-9][0-9.]*-linux-x86_64\\.tar\\.gz" names "${text}")
+set(deb_found FALSE)
+set(tarball_found FALSE)
+foreach(name IN LISTS names)
+  if(name STREQUAL "kestrune_${VERSION}_amd64.deb")
+    set(deb_found TRUE)
+  elseif(name STREQUAL "kestrune-${VERSION}-linux-x86_64.tar.gz")
+    set(tarball_found TRUE)
+  else()
+    message(FATAL_ERROR "README.md names ${name}, but the version is ${VERSION}")
+  endif()
+endforeach()
+if(NOT deb_found OR NOT tarball_found)
+  message(FATAL_ERROR "README.md must name kestrune_${VERSION}_amd64.deb and kestrune-${VERSION}-linux-x86_64.tar.gz")
+endif()
+message(STATUS "README.md names the packages of version ${VERSION}")
