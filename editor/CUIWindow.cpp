@@ -174,12 +174,12 @@ signed char CUIWindow::ControlCallback(int id, float value, void* user, int kind
     if (id == kOnOff) {
         // Shift-click: the current program takes its factory values; Control-click: all do.
         // The click's own value is dropped; the switch shows the parameter again at the next idle.
-        if (GetKeyState(kShiftKey) < 0) {
+        if (view->KeyHeld(kShiftKey)) {
             effect->ProgramToFactory();
             view->ApplyPendingViewChanges();
             return 0;
         }
-        if (GetKeyState(kControlKey) < 0) {
+        if (view->KeyHeld(kControlKey)) {
             effect->ProgramToAllFactory();
             view->ApplyPendingViewChanges();
             return 0;
@@ -188,6 +188,12 @@ signed char CUIWindow::ControlCallback(int id, float value, void* user, int kind
     view->ParameterFromUI(id, value, kind);
     view->InvalidateRect(&view->m_changedRect, false);
     return 0;
+}
+
+bool CUIWindow::KeyHeld(int key) const
+{
+    auto* view = m_frame ? static_cast<VSTGUI::X11View*>(m_frame->getPlatformView()) : nullptr;
+    return view && GetKeyState(view->getDisplay(), key) < 0;
 }
 
 void CUIWindow::ParameterFromUI(int id, float value, int kind)

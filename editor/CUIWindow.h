@@ -30,6 +30,8 @@ struct CPoint0;
 class CUIWindow : public CVSTWnd, public CControlOwner {
 public:
     static constexpr int kProgramButtonId = 140;
+    static constexpr int kSaveLeft = 352;
+    static constexpr int kSaveTop = 12;
 
     explicit CUIWindow(VSTGUI::CFrame0* frame);
     virtual ~CUIWindow();
@@ -91,6 +93,8 @@ private:
     // the release closes them; a change outside a press is a gesture of its own.
     void ParameterFromUI(int id, float value, int kind);
     void EndGestures();
+    // Shift (16) or Control (17) held now, read on the panel's own X connection.
+    bool KeyHeld(int key) const;
     // Applies what parameter changes on other threads marked for the panel.
     void ApplyPendingViewChanges();
 
@@ -157,5 +161,9 @@ private:
     std::chrono::steady_clock::time_point m_lastIdle;
 
     bool m_pressing = false;
+    enum class PressArea { Elsewhere, Save, ChangedMark };
+    PressArea AreaAt(CPoint point) const;
+    CRect SaveButtonRect() const;
+    PressArea m_pressArea = PressArea::Elsewhere;
     std::vector<int> m_openGestures;
 };

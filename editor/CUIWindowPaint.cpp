@@ -41,7 +41,8 @@ void CUIWindow::draw(VSTGUI::CDrawContext* context, int left, int top, int right
     DrawUnit(offscreen);
     const VSTGUI::CCoord saveWidth = m_bmSave->getWidth();
     const VSTGUI::CCoord saveHalf = m_bmSave->getHeight() / 2;
-    m_bmSave->draw(offscreen, VSTGUI::CRect0(352, 12, 352 + saveWidth, 12 + saveHalf), VSTGUI::CPoint0(0, 0));
+    m_bmSave->draw(offscreen, VSTGUI::CRect0(kSaveLeft, kSaveTop, kSaveLeft + saveWidth, kSaveTop + saveHalf),
+                   VSTGUI::CPoint0(0, 0));
     const VSTGUI::CCoord markHalf = m_bmChanged->getHeight() / 2;
     const int changed = GetEffect()->IsProgramChanged() ? 1 : 0;
     m_bmChanged->draw(offscreen, VSTGUI::CRect0(275, 12, 275 + m_bmChanged->getWidth(), 12 + markHalf),

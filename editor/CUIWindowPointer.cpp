@@ -51,8 +51,9 @@ void CUIWindow::mouseM(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, lo
 
 void CUIWindow::mouseW(VSTGUI::CPoint0& where, long distance)
 {
+    if (distance == 0) return;
     const CPoint point = ToPoint(where);
-    const signed char fine = GetKeyState(kShiftKey) < 0 ? 1 : 0;
+    const signed char fine = KeyHeld(kShiftKey) ? 1 : 0;
     VSTGUI::CDrawContext* context = m_frame->createDrawContext0();
     for (CControlBase* control : m_controls)
         if (control->m_enabled) control->MouseWheel(point, static_cast<float>(distance), fine, context);
@@ -82,6 +83,7 @@ bool CUIWindow::PressOwnControl(CControlBase* control, VSTGUI::CDrawContext* con
 void CUIWindow::OnLButtonDblClk(VSTGUI::CDrawContext* context, CPoint point)
 {
     m_pressing = true;
+    m_pressArea = AreaAt(point);
     for (CControlBase* control : m_controls) {
         if (!control->m_enabled || !control->HitTest(point)) continue;
         // The menus and the indicator take a quick second click as another press.
@@ -93,9 +95,24 @@ void CUIWindow::OnLButtonDblClk(VSTGUI::CDrawContext* context, CPoint point)
     }
 }
 
+CUIWindow::PressArea CUIWindow::AreaAt(CPoint point) const
+{
+    if (SaveButtonRect().PtInRect(point)) return PressArea::Save;
+    if (m_changedRect.PtInRect(point)) return PressArea::ChangedMark;
+    return PressArea::Elsewhere;
+}
+
+CRect CUIWindow::SaveButtonRect() const
+{
+    // The drawn button (the bitmap's top half), not the whole height of the bitmap.
+    return CRect(kSaveLeft, kSaveTop, kSaveLeft + static_cast<int>(m_bmSave->getWidth()),
+                 kSaveTop + static_cast<int>(m_bmSave->getHeight() / 2));
+}
+
 void CUIWindow::OnLButtonDown(VSTGUI::CDrawContext* context, CPoint point)
 {
     m_pressing = true;
+    m_pressArea = AreaAt(point);
     for (CControlBase* control : m_controls) {
         // A disabled control (the time knob in HOST mode, the note display in MS mode)
         // takes no press.
@@ -126,11 +143,14 @@ void CUIWindow::OnLButtonUp(VSTGUI::CDrawContext* context, CPoint point)
     m_pressing = false;
     EndGestures();
 
-    const int saveWidth = static_cast<int>(m_bmSave->getWidth());
-    const CRect saveArea(352, 12, 352 + saveWidth, 12 + static_cast<int>(m_bmSave->getHeight()));
-    if (saveArea.PtInRect(point)) {
+    // The save button and the changed mark act on a click: pressed and released on them. A
+    // drag that merely ends there (a knob turned past them) must not lose or save anything.
+    const PressArea pressed = m_pressArea;
+    m_pressArea = PressArea::Elsewhere;
+    if (pressed == PressArea::Elsewhere || AreaAt(point) != pressed) return;
+    if (pressed == PressArea::Save) {
         RunSaveDialog();
-    } else if (m_changedRect.PtInRect(point)) {
+    } else {
         GetEffect()->ProgramToInitial();
         ApplyPendingViewChanges();
     }
@@ -192,8 +212,10 @@ void CUIWindow::RunNoteMenu()
     int result = -1;
     if (g_pEventVSTGUI && m_frame->getPlatformView())
         result = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), note->GetInt() - note->min, pointers, count);
-    if (result >= 0 && result < count) OnSelSyncNote(kNoteCommandBase + static_cast<unsigned int>(result));
+    // The menu's nested loop took the release: the choice is a gesture of its own (begin,
+    // automation and end together), not one left open until some later release.
     m_pressing = false;
+    if (result >= 0 && result < count) OnSelSyncNote(kNoteCommandBase + static_cast<unsigned int>(result));
 }
 
 void CUIWindow::OnSelSyncNote(unsigned int command)

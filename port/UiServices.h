@@ -10,6 +10,10 @@ int AfxMessageBoxN(const char* text);
 // 16 Shift, 17 Control, 18 Command (Super), 19 Option (Alt): -32768 while held, else 0.
 // Read from the X server's modifier state at the time of the call.
 short GetKeyState(int key);
+// The same on a connection the caller already holds (the panel's own): no new connection.
+// A null display gives 0.
+typedef struct _XDisplay Display;
+short GetKeyState(Display* display, int key);
 
 // Hide the pointer (XFixes) until ShowCursorCocoa; the arrow is the only shape used.
 void HideCursorCocoa();

@@ -1,5 +1,7 @@
 #include "toolkit/PresetSave.h"
 
+#include "port/Diagnostics.h"
+
 #include "toolkit/ButtonState.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"
@@ -11,7 +13,6 @@
 
 #include <X11/keysym.h>
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace VSTGUI {
@@ -246,12 +247,12 @@ PresetSaveController::PresetSaveController(const char* interfaceName, unsigned l
     InterfaceFile layout;
     std::string error;
     if (!layout.load(folder + interfaceName, error)) {
-        std::printf("*** Interface %s: %s\n", interfaceName, error.c_str());
+        LogDiagnostic("*** Interface %s: %s", interfaceName, error.c_str());
         return;
     }
     for (const char* required : {"mList", "mName"}) {
         if (!layout.outlet(required)) {
-            std::printf("*** Interface %s: no %s\n", interfaceName, required);
+            LogDiagnostic("*** Interface %s: no %s", interfaceName, required);
             return;
         }
     }

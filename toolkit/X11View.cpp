@@ -15,8 +15,12 @@
 namespace VSTGUI {
 namespace {
 
-constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask
-                            | KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
+constexpr long kKeyMask = KeyPressMask | KeyReleaseMask;
+// An embedded panel selects no keys: X then passes them up to the host's window, so the
+// host's shortcuts work with the pointer over the panel. Text fields take the keys they need
+// in windows of their own; top-level dialogs select keys for their own handling.
+constexpr long kEmbeddedMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask
+                               | StructureNotifyMask | FocusChangeMask;
 
 Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }
 
@@ -72,7 +76,7 @@ void X11View::createWindow(Window parent, const char* title, Window transientFor
     const Window root = DefaultRootWindow(display);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None; // every exposed pixel is painted by the frame
-    attributes.event_mask = kEventMask;
+    attributes.event_mask = parent ? kEmbeddedMask : kEmbeddedMask | kKeyMask;
     attributes.bit_gravity = NorthWestGravity;
     window = XCreateWindow(display, parent ? parent : root, 0, 0, unsigned(width), unsigned(height), 0, CopyFromParent,
                            InputOutput, CopyFromParent, CWBackPixmap | CWEventMask | CWBitGravity, &attributes);
