@@ -172,16 +172,16 @@ signed char CUIWindow::ControlCallback(int id, float value, void* user, int kind
     AKestrune* effect = view ? view->GetEffect() : nullptr;
     if (!effect || id == kProgramButtonId) return 0;
     if (id == kOnOff) {
-        // Shift-click: the current program takes its factory values; Control-click: all do.
-        // The click's own value is dropped; the switch shows the parameter again at the next idle.
+        // Shift-click: the current program takes its factory values; Control-click: all do,
+        // once the user confirms it after the release. The click's own value is dropped; the
+        // switch shows the parameter again at the next idle.
         if (view->KeyHeld(kShiftKey)) {
             effect->ProgramToFactory();
             view->ApplyPendingViewChanges();
             return 0;
         }
         if (view->KeyHeld(kControlKey)) {
-            effect->ProgramToAllFactory();
-            view->ApplyPendingViewChanges();
+            view->m_confirmAllFactory = true;
             return 0;
         }
     }

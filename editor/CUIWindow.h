@@ -105,6 +105,10 @@ private:
     void RunNoteMenu();
     void ChooseTimeMode(CPoint point);
     void RunSaveDialog();
+    // Control-click on power: asks before every program returns to its factory values.
+    void ConfirmAllFactory();
+    // Shows the effect's alerts ("Failed to Save") over the panel, in its style.
+    static void ShowAlert(void* view, const char* text);
     // The 32 program names as UTF-8, and pointers to them for the menu and the dialog.
     void ProgramNamesUtf8(char (*names)[80], char** pointers);
 
@@ -165,5 +169,6 @@ private:
     PressArea AreaAt(CPoint point) const;
     CRect SaveButtonRect() const;
     PressArea m_pressArea = PressArea::Elsewhere;
+    bool m_confirmAllFactory = false;
     std::vector<int> m_openGestures;
 };

@@ -11,10 +11,13 @@
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame0.h"
+#include "toolkit/PanelAlert.h"
 #include "toolkit/PopupMenu.h"
 #include "toolkit/PresetSave.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -142,6 +145,11 @@ void CUIWindow::OnLButtonUp(VSTGUI::CDrawContext* context, CPoint point)
         if (control->IsTracking()) control->LButtonUp(point, context);
     m_pressing = false;
     EndGestures();
+    if (m_confirmAllFactory) {
+        m_confirmAllFactory = false;
+        ConfirmAllFactory();
+        return;
+    }
 
     // The save button and the changed mark act on a click: pressed and released on them. A
     // drag that merely ends there (a knob turned past them) must not lose or save anything.
@@ -154,6 +162,23 @@ void CUIWindow::OnLButtonUp(VSTGUI::CDrawContext* context, CPoint point)
         GetEffect()->ProgramToInitial();
         ApplyPendingViewChanges();
     }
+}
+
+void CUIWindow::ConfirmAllFactory()
+{
+    const std::vector<std::string> buttons {"Cancel", "Return to Factory"};
+    // Cancel is the default: Return or Escape changes nothing.
+    if (RunPanelAlert(m_frame->getPlatformView(), "Return all 32 programs to their factory settings?", buttons, 0, 0)
+        != 1)
+        return;
+    GetEffect()->ProgramToAllFactory();
+    ApplyPendingViewChanges();
+    InvalidateRect(&m_changedRect, false);
+}
+
+void CUIWindow::ShowAlert(void* view, const char* text)
+{
+    RunPanelAlert(static_cast<CUIWindow*>(view)->m_frame->getPlatformView(), text, {"OK"}, 0, 0);
 }
 
 void CUIWindow::ProgramNamesUtf8(char (*names)[80], char** pointers)
@@ -183,6 +208,7 @@ void CUIWindow::RunProgramMenu(VSTGUI::CDrawContext* context)
     if (g_pEventVSTGUI && m_frame->getPlatformView())
         result = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), effect->getProgram(), pointers, kNumPrograms);
     if (result >= 0 && result < kNumPrograms) {
+        AlertPresenterScope alerts(ShowAlert, this); // "Failed to Save" over the panel
         effect->CopyPgFrom(result);
         ApplyPendingViewChanges();
         InvalidateRect(&m_changedRect, false);
@@ -251,12 +277,15 @@ void CUIWindow::RunSaveDialog()
     char* pointers[kNumPrograms];
     ProgramNamesUtf8(names, pointers);
     char typed[kNameBufferBytes] = {};
+    // The name field holds what a program name stores: 23 Shift-JIS bytes.
+    const PresetNameLimit limit {SjisNameBytes, kProgramNameBytes};
     const int result = DoModalPresetDialog(m_frame->getPlatformView(), typed, kNameBufferBytes, effect->getProgram(),
-                                           pointers, kNumPrograms);
+                                           pointers, kNumPrograms, &limit);
     if (result < 0 || result >= kNumPrograms) return;
     typed[kNameBufferBytes - 1] = '\0';
     char name[kProgramNameBytes + 1];
     MakeSjisProgramName(typed, name);
+    AlertPresenterScope alerts(ShowAlert, this);
     effect->SaveProgram(result, CString(name));
     ApplyPendingViewChanges();
     InvalidateRect(&m_changedRect, false);

@@ -121,6 +121,9 @@ private:
         cairo_set_line_width(cr, 1.0);
         cairo_stroke(cr);
         PangoLayout* caption = pango_cairo_create_layout(cr);
+        PangoFontDescription* captionFont = pango_font_description_from_string("Sans Bold 13px");
+        pango_layout_set_font_description(caption, captionFont);
+        pango_font_description_free(captionFont);
         pango_layout_set_text(caption, "OK", -1);
         int captionWidth = 0;
         int captionHeight = 0;
@@ -189,8 +192,28 @@ Display* gCursorDisplay = nullptr;
 
 } // namespace
 
+static thread_local AlertPresenter tPresenter = nullptr;
+static thread_local void* tPresenterContext = nullptr;
+
+AlertPresenterScope::AlertPresenterScope(AlertPresenter presenter, void* context)
+    : previousPresenter(tPresenter), previousContext(tPresenterContext)
+{
+    tPresenter = presenter;
+    tPresenterContext = context;
+}
+
+AlertPresenterScope::~AlertPresenterScope()
+{
+    tPresenter = previousPresenter;
+    tPresenterContext = previousContext;
+}
+
 int AfxMessageBoxN(const char* text)
 {
+    if (tPresenter) {
+        tPresenter(tPresenterContext, text ? text : "");
+        return kAlertResult;
+    }
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         LogDiagnostic("%s", text ? text : "");

@@ -25,7 +25,7 @@ constexpr long kEmbeddedMask = ExposureMask | ButtonPressMask | ButtonReleaseMas
 Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }
 
 // Places a dialog over the middle of the window it belongs to.
-void centreOver(Display* display, Window window, Window owner, int width, int height)
+void placeOver(Display* display, Window window, Window owner, int width, int height)
 {
     XWindowAttributes ownerAttributes;
     if (!owner || !XGetWindowAttributes(display, owner, &ownerAttributes))
@@ -104,7 +104,7 @@ void X11View::createWindow(Window parent, const char* title, Window transientFor
         XFree(hints);
         if (transientFor) {
             XSetTransientForHint(display, window, transientFor);
-            centreOver(display, window, transientFor, width, height);
+            placeOver(display, window, transientFor, width, height);
         }
     }
     registerWindow(display, window);
@@ -174,6 +174,12 @@ void X11View::resize(int w, int h)
         cairo_xlib_surface_set_size(surface, w, h);
     if (window)
         XResizeWindow(display, window, unsigned(w), unsigned(h));
+}
+
+void X11View::centreOver(Window owner)
+{
+    placeOver(display, window, owner, width, height);
+    XSync(display, False);
 }
 
 void X11View::takeKeyboardFocus()

@@ -15,6 +15,8 @@
 
 using namespace panel_test;
 
+#define VSTGUI_ALERT_TITLE "Kestrune"
+
 namespace {
 
 // Panel points (frame pixels) of the controls the tests touch.
@@ -263,9 +265,10 @@ TEST_F(PanelTest, ProgramMenuByPointerAndByKeys)
     EXPECT_EQ(RecordName(ReadFile(BankPath()), 0), second);
 }
 
-TEST_F(PanelTest, SaveDialogStoresTheProgramUnderItsName)
+TEST_F(PanelTest, SaveDialogProposesNamesSelectedAndWorksFromTheKeys)
 {
     const auto save = session->at(kSaveX, kSaveY);
+    // By pointer: a slot chosen from the list proposes its name selected; typing replaces it.
     ASSERT_TRUE(session->Drive(
         [&](XDriver& d) {
             d.click(save.first, save.second);
@@ -275,12 +278,7 @@ TEST_F(PanelTest, SaveDialogStoresTheProgramUnderItsName)
             d.click(list.first, list.second);
             std::this_thread::sleep_for(400ms);
             d.click(list.first, list.second + 13 + 4 + 7 * kMenuRow + 10); // item 7
-            std::this_thread::sleep_for(200ms);
-            const auto name = d.rootOf(dialog, 104 + 130, 58 + 13); // mName's centre
-            d.click(name.first, name.second);
-            std::this_thread::sleep_for(200ms);
-            d.tap(XK_End);
-            for (int i = 0; i < 30; ++i) d.tap(XK_BackSpace);
+            std::this_thread::sleep_for(300ms);
             d.type("tape7");
             d.tap(XK_Return);
         },
@@ -288,6 +286,121 @@ TEST_F(PanelTest, SaveDialogStoresTheProgramUnderItsName)
     EXPECT_EQ(fx().ProgramName(), "tape7");
     EXPECT_EQ(RecordName(ReadFile(BankPath()), 7), "tape7");
     EXPECT_EQ(x.findWindow("Save Program"), 0u);
+
+    // By keys alone: Shift-Tab to the list, two down, Tab to the name (selected), a name far
+    // too long, Tab to Cancel, Tab to OK, Space.
+    std::string counterShown;
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.click(save.first, save.second);
+            const Window dialog = d.waitForWindow("Save Program");
+            ASSERT_NE(dialog, 0u);
+            d.key(XK_Shift_L, true);
+            d.tap(XK_Tab);
+            d.key(XK_Shift_L, false);
+            d.tap(XK_Down);
+            d.tap(XK_Down);
+            d.tap(XK_Tab);
+            d.type(std::string(40, 'w'));
+            std::this_thread::sleep_for(200ms);
+            cairo_surface_t* shot = d.capture(dialog, 380, 168);
+            cairo_surface_write_to_png(shot, ScreenshotPath("save-dialog-full-name.png").c_str());
+            cairo_surface_destroy(shot);
+            d.tap(XK_Tab);
+            d.tap(XK_Tab);
+            d.tap(XK_space);
+        },
+        [&] { return fx().Dispatch(effGetProgram) == 9; }, 10000ms));
+    EXPECT_EQ(fx().ProgramName(), std::string(23, 'w')); // the field took what a name holds
+    EXPECT_EQ(RecordName(ReadFile(BankPath()), 9), std::string(23, 'w'));
+}
+
+TEST_F(PanelTest, ControlClickOnPowerAsksBeforeEveryProgramReturnsToFactory)
+{
+    const float factory = fx().GetParameter(4);
+    fx().SetParameter(4, 0.9f);
+    session->IdleFor(100ms);
+    const auto power = session->at(kPowerX, kPowerY);
+    auto controlClickThen = [&](const std::function<void(XDriver&, Window)>& answer) {
+        std::atomic<bool> asked {false};
+        session->Drive(
+            [&](XDriver& d) {
+                d.key(XK_Control_L, true);
+                std::this_thread::sleep_for(50ms);
+                d.click(power.first, power.second);
+                std::this_thread::sleep_for(50ms);
+                d.key(XK_Control_L, false);
+                const Window question = d.waitForWindow(VSTGUI_ALERT_TITLE);
+                asked = question != 0;
+                if (question) answer(d, question);
+            },
+            [] { return true; }, 8000ms);
+        session->IdleFor(200ms);
+        return asked.load();
+    };
+    // Return takes the default, Cancel: nothing changes.
+    ASSERT_TRUE(controlClickThen([](XDriver& d, Window) { d.tap(XK_Return); }));
+    EXPECT_EQ(fx().GetParameter(4), 0.9f);
+    EXPECT_EQ(fx().GetParameter(0), 1.0f);
+    EXPECT_EQ(x.findWindow(VSTGUI_ALERT_TITLE), 0u);
+    // The confirming button returns the programs to their factory values.
+    ASSERT_TRUE(controlClickThen([&](XDriver& d, Window question) {
+        XWindowAttributes attributes;
+        XGetWindowAttributes(d.display, question, &attributes);
+        cairo_surface_t* shot = d.capture(question, attributes.width, attributes.height);
+        cairo_surface_write_to_png(shot, ScreenshotPath("confirm-factory.png").c_str());
+        cairo_surface_destroy(shot);
+        const auto confirm = d.rootOf(question, attributes.width - 20 - 40, attributes.height - 20 - 14);
+        d.click(confirm.first, confirm.second);
+    }));
+    EXPECT_EQ(fx().GetParameter(4), factory);
+}
+
+TEST_F(PanelTest, FailedSaveAlertSitsOverThePanelInItsStyle)
+{
+    session->IdleFor(200ms);
+    cairo_surface_t* before = x.capture(session->host, session->width, session->height);
+    // The preferences folder cannot be made: a file stands where it would go.
+    std::filesystem::remove_all(config.Path() + "Kestrune");
+    std::ofstream(config.Path() + "Kestrune") << "in the way";
+    const auto save = session->at(kSaveX, kSaveY);
+    std::atomic<int> alertX {-1}, alertY {-1}, alertW {0}, alertH {0};
+    std::atomic<bool> dialogGone {false};
+    cairo_surface_t* during = nullptr;
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.click(save.first, save.second);
+            ASSERT_NE(d.waitForWindow("Save Program"), 0u);
+            d.tap(XK_Return);
+            const Window alert = d.waitForWindow(VSTGUI_ALERT_TITLE);
+            ASSERT_NE(alert, 0u);
+            std::this_thread::sleep_for(300ms);
+            dialogGone = d.findWindow("Save Program") == 0;
+            XWindowAttributes attributes;
+            XGetWindowAttributes(d.display, alert, &attributes);
+            const auto origin = d.rootOf(alert, 0, 0);
+            alertX = origin.first;
+            alertY = origin.second;
+            alertW = attributes.width;
+            alertH = attributes.height;
+            during = d.capture(DefaultRootWindow(d.display), 750, 332);
+            cairo_surface_write_to_png(during, ScreenshotPath("failed-to-save.png").c_str());
+            d.tap(XK_Return);
+        },
+        [&] { return x.findWindow(VSTGUI_ALERT_TITLE) == 0; }, 12000ms));
+    ASSERT_NE(during, nullptr);
+    EXPECT_TRUE(dialogGone.load());
+    // Centred over the panel (the host window sits at the root's origin).
+    EXPECT_NEAR(alertX + alertW / 2, session->width / 2, 1);
+    EXPECT_NEAR(alertY + alertH / 2, session->height / 2, 1);
+    // Beside the alert, where the save dialog was, the panel shows again (meters aside).
+    const int dialogTop = (session->height + PanelSession::kHostBand - 168) / 2;
+    EXPECT_LT(differingPixels(before, during, 186, dialogTop, 560, alertY), 40);
+    // The panel's dark metal, not a light system grey.
+    const uint32_t back = pixelAt(during, alertX + 6, alertY + alertH / 2);
+    EXPECT_LT(((back >> 16) & 0xFF) + ((back >> 8) & 0xFF) + (back & 0xFF), 3u * 90u);
+    cairo_surface_destroy(during);
+    cairo_surface_destroy(before);
 }
 
 TEST_F(PanelTest, TimeModesNoteMenuAndScreenshots)
