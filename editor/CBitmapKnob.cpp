@@ -279,5 +279,7 @@ int CBitmapKnob::FrameIndex() const
 void CBitmapKnob::DrawControl(CDrawContext* context)
 {
     const int height = m_rect.Height();
-    DrawBitmap(m_bitmap, context, m_rect, CPoint(0, FrameIndex() * height));
+    // A disabled knob (the time knob in HOST mode) still shows its value, dimmed: it takes
+    // no drag.
+    DrawBitmap(m_bitmap, context, m_rect, CPoint(0, FrameIndex() * height), m_enabled ? 255 : kDimmedAlpha);
 }

@@ -6,6 +6,7 @@
 #include "effect/ParamData.h"
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CDrawContext.h"
+#include "toolkit/CFontDesc.h"
 #include "toolkit/CFrame0.h"
 
 #include <cctype>
@@ -27,6 +28,8 @@ CColor OpaqueColour(unsigned int word)
     colour.alpha = 255;
     return colour;
 }
+
+constexpr int kTextClearance = 2;
 
 void ReturnHook(void* control) { static_cast<CStaticTextDC*>(control)->OnTextEditReturn(); }
 void EscapeHook(void* control) { static_cast<CStaticTextDC*>(control)->OnTextEditEscape(); }
@@ -200,14 +203,32 @@ void CStaticTextDC::DrawControl(CDrawContext* context)
         context->setFillColor(OpaqueColour(m_backColour));
         context->drawRect(CRect0(m_rect.left, m_rect.top, m_rect.right, m_rect.bottom), VSTGUI::kDrawFilled);
     }
-    context->setFont(m_font);
-    context->setFontColor(OpaqueColour(m_textColour));
+    FitFont(context, m_leftAligned ? m_rect.Width() - 2 : m_rect.Width());
+    CColor colour = OpaqueColour(m_textColour);
+    if (!m_enabled)
+        colour.alpha = kDimmedAlpha; // a field that does nothing in this mode looks it
+    context->setFontColor(colour);
     if (m_leftAligned)
         context->drawString(m_text, CRect0(m_rect.left + 2, m_rect.top, m_rect.right, m_rect.bottom), false,
                             VSTGUI::kLeftText);
     else
         context->drawString(m_text, CRect0(m_rect.left, m_rect.top - 4, m_rect.right, m_rect.bottom), false,
                             VSTGUI::kCenterText);
+}
+
+void CStaticTextDC::FitFont(CDrawContext* context, int width) const
+{
+    context->setFont(m_font);
+    if (!m_font)
+        return;
+    // The face the font lookup falls back to may be wider than the one the panel is drawn
+    // for (DejaVu Sans for Arial): the text then shrinks until it fits, keeping a pixel
+    // clear on each side, so "8000" never runs into the unit beside it.
+    const double room = double(width - 2 * kTextClearance);
+    long size = m_font->getSize();
+    const long smallest = size * 6 / 10;
+    while (size > smallest && context->getStringWidth(m_text) > room)
+        context->setFont(m_font, --size);
 }
 
 void CStaticTextDC::LButtonDown(CDrawContext*)

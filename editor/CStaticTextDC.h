@@ -52,6 +52,8 @@ public:
 
 protected:
     void SetDisplayText();
+    // Makes the font current, smaller when needed for the text to fit width pixels.
+    void FitFont(VSTGUI::CDrawContext* context, int width) const;
     void ReleaseRetiredField();
 
     VSTGUI::CBitmap0* m_background = nullptr;

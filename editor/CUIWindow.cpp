@@ -243,6 +243,12 @@ void CUIWindow::UpdateTimeMode(int mode)
     m_txDelayTime.SetEditKind(mode == kTimeModeMs ? 1 : 0);
     m_txBpm.SetEditKind(bpm ? 1 : 0);
     m_txNote.m_enabled = mode != kTimeModeMs;
+    // The tempo field does nothing in MS mode: it shows dimmed and takes no click.
+    m_txBpm.m_enabled = mode != kTimeModeMs;
+    // Their look changed with the mode.
+    InvalidateRect(&m_knTime.m_rect, true);
+    InvalidateRect(&m_txBpm.m_rect, true);
+    InvalidateRect(&m_txNote.m_rect, true);
 }
 
 void CUIWindow::UpdateModify()

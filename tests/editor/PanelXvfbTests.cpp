@@ -403,10 +403,40 @@ TEST_F(PanelTest, FailedSaveAlertSitsOverThePanelInItsStyle)
     cairo_surface_destroy(before);
 }
 
+// Summed brightness of a rectangle of a capture.
+long Brightness(cairo_surface_t* shot, int left, int top, int right, int bottom)
+{
+    long sum = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const uint32_t p = pixelAt(shot, x, y);
+            sum += long((p >> 16) & 0xFF) + long((p >> 8) & 0xFF) + long(p & 0xFF);
+        }
+    return sum;
+}
+
+// Near-white pixels of a rectangle.
+int BrightPixels(cairo_surface_t* shot, int left, int top, int right, int bottom)
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const uint32_t p = pixelAt(shot, x, y);
+            count += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) > 600;
+        }
+    return count;
+}
+
 TEST_F(PanelTest, TimeModesNoteMenuAndScreenshots)
 {
     Screenshot("panel-ms.png");
+    cairo_surface_t* ms = x.capture(session->host, session->width, session->height);
     ASSERT_TRUE(ClickPanel(kModeBpmX, kModeY, [&] { return fx().GetParameter(12) == 0.5f; }));
+    session->IdleFor(150ms);
+    cairo_surface_t* bpm = x.capture(session->host, session->width, session->height);
+    // What does nothing in a mode looks it: the BPM and note fields are dimmed in MS mode.
+    EXPECT_LT(Brightness(ms, 269, 140, 329, 167) * 10, Brightness(bpm, 269, 140, 329, 167) * 9);
+    EXPECT_LT(Brightness(ms, 400, 140, 456, 167) * 10, Brightness(bpm, 400, 140, 456, 167) * 9);
     session->IdleFor(150ms);
     EXPECT_TRUE(IsOneGesture(Gestures(fx(), 12)));
     // BPM: the tempo field takes typing, the delay-time field does not.
@@ -421,6 +451,14 @@ TEST_F(PanelTest, TimeModesNoteMenuAndScreenshots)
     Screenshot("panel-bpm.png");
 
     ASSERT_TRUE(ClickPanel(kModeHostX, kModeY, [&] { return fx().GetParameter(12) == 1.0f; }));
+    session->IdleFor(150ms);
+    cairo_surface_t* host = x.capture(session->host, session->width, session->height);
+    // The time knob, which takes no drag in HOST mode, is dimmed there.
+    // Its pointer and ticks lose their light: far fewer near-white pixels.
+    EXPECT_LT(BrightPixels(host, 112, 78, 225, 191) * 3, BrightPixels(bpm, 112, 78, 225, 191));
+    cairo_surface_destroy(host);
+    cairo_surface_destroy(bpm);
+    cairo_surface_destroy(ms);
     // HOST: the time knob refuses drags; the note menu is offered.
     fx().ClearEvents();
     DragTimeKnob();
@@ -599,6 +637,39 @@ TEST_F(PanelTest, WheelTurnsOnlyVerticallyAndModifiersUseThePanelsConnection)
     (void)power;
     // Wheel notches and power clicks read the modifiers on the panel's own connection.
     EXPECT_EQ(display_opens::Count(), 0);
+}
+
+// Display text (the cyan of the value fields) in that column between top and bottom.
+int TextPixelsInColumn(cairo_surface_t* shot, int column, int top, int bottom)
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+        const uint32_t p = pixelAt(shot, column, y);
+        count += ((p >> 8) & 0xFF) > 110 && (p & 0xFF) > 130 && ((p >> 16) & 0xFF) < 200;
+    }
+    return count;
+}
+
+// Run twice by ctest: with the fonts installed here, and with DejaVu alone (fontconfig limited
+// to it), Debian's default where the panel's Arial falls back to the wider DejaVu Sans.
+TEST_F(PanelTest, WidestValuesFitTheirDisplaysWithEveryFace)
+{
+    ASSERT_TRUE(TypeInto(kDelayTextX, kDelayTextY, "8000", [&] { return fx().ParameterDisplay(3) == "8000"; }))
+        << fx().ParameterDisplay(3);
+    ASSERT_TRUE(TypeInto(621 - 18, 284, "20000", [&] { return fx().ParameterDisplay(11) == "20000"; }));
+    session->IdleFor(200ms);
+    const char* fonts = std::getenv("FONTCONFIG_FILE");
+    Screenshot(fonts ? "panel-widest-dejavu.png" : "panel-widest.png");
+    cairo_surface_t* shot = x.capture(session->host, session->width, session->height);
+    // "8000" stays inside its display (330..416) and clear of "ms" at 422.
+    int drawn = 0;
+    for (int column = 335; column < 412; ++column) drawn += TextPixelsInColumn(shot, column, 92, 123);
+    EXPECT_GT(drawn, 200); // the digits are there
+    for (int column : {330, 331, 414, 415, 416, 417, 418, 419, 420})
+        EXPECT_EQ(TextPixelsInColumn(shot, column, 92, 123), 0) << column;
+    // "20000" inside the LPF display (603..639).
+    for (int column : {603, 638}) EXPECT_EQ(TextPixelsInColumn(shot, column, 277, 291), 0) << column;
+    cairo_surface_destroy(shot);
 }
 
 TEST(PanelLifetime, OpenAndCloseFiftyTimesAndFourPanelsAtOnce)
