@@ -49,6 +49,9 @@ public:
     // The context may be null. True when the control used the wheel.
     virtual bool MouseWheel(CPoint pt, float distance, signed char fine, VSTGUI::CDrawContext* context);
 
+    // Shift held during a drag: controls that can take fine steps do (knobs).
+    virtual void SetFineDrag(bool) {}
+
     // The control rectangle test alone, without starting a drag.
     bool HitTest(CPoint pt) const { return m_rect.PtInRect(pt); }
     const CRect& GetRect() const { return m_rect; }

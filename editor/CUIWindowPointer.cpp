@@ -44,11 +44,18 @@ void CUIWindow::mouseD(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, lo
 
 void CUIWindow::mouseU(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons)
 {
-    if (buttons & VSTGUI::kLButton) OnLButtonUp(context, ToPoint(where));
+    if (!(buttons & VSTGUI::kLButton)) return;
+    for (CControlBase* control : m_controls)
+        control->SetFineDrag((buttons & VSTGUI::kShift) != 0);
+    OnLButtonUp(context, ToPoint(where));
 }
 
-void CUIWindow::mouseM(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long)
+void CUIWindow::mouseM(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons)
 {
+    // Shift turns a drag into fine steps, as it does for the wheel.
+    const bool fine = (buttons & VSTGUI::kShift) != 0;
+    for (CControlBase* control : m_controls)
+        control->SetFineDrag(fine);
     OnMouseMove(context, ToPoint(where));
 }
 

@@ -672,6 +672,64 @@ TEST_F(PanelTest, WidestValuesFitTheirDisplaysWithEveryFace)
     cairo_surface_destroy(shot);
 }
 
+TEST_F(PanelTest, KnobsTurnFromWhereTheyAreGrabbedFineWithShiftAndAClickMovesNothing)
+{
+    // A quarter turn of the pointer around a knob's centre, optionally with Shift held.
+    auto quarterTurn = [&](std::pair<int, int> from, std::pair<int, int> to, bool shift) {
+        session->Drive(
+            [&](XDriver& d) {
+                if (shift) d.key(XK_Shift_L, true);
+                d.moveTo(from.first, from.second);
+                std::this_thread::sleep_for(60ms);
+                d.button(true);
+                std::this_thread::sleep_for(60ms);
+                for (int i = 1; i <= 8; ++i) {
+                    const double a = 3.141592653589793 / 2 * i / 8;
+                    const int cx = (from.first + to.first) / 2 + (from.first - to.first) / 2;
+                    const int cy = to.second;
+                    const int r = to.first - cx;
+                    d.moveTo(cx + int(std::lround(r * std::sin(a))), cy - int(std::lround(r * std::cos(a))));
+                    std::this_thread::sleep_for(25ms);
+                }
+                d.button(false);
+                if (shift) d.key(XK_Shift_L, false);
+            },
+            [] { return true; });
+        session->IdleFor(150ms);
+    };
+    const auto above = session->at(kFeedbackX, kFeedbackY - 20), right = session->at(kFeedbackX + 20, kFeedbackY);
+    const float start = fx().GetParameter(4);
+    ASSERT_TRUE(ClickPanel(kFeedbackX + 18, kFeedbackY + 15, [] { return true; }));
+    session->IdleFor(150ms);
+    EXPECT_EQ(fx().GetParameter(4), start); // a click far from the knob's pointer moves nothing
+    quarterTurn(above, right, true);
+    const float fine = fx().GetParameter(4) - start;
+    quarterTurn(above, right, false);
+    const float coarse = fx().GetParameter(4) - start - fine;
+    EXPECT_NEAR(coarse, 0.3f, 0.03f); // 90 of 300 degrees
+    EXPECT_NEAR(fine, 0.03f, 0.01f);  // a tenth with Shift
+
+    // The Input knob at its maximum, grabbed on its left half and turned back down.
+    fx().SetParameter(2, 1.0f);
+    session->IdleFor(150ms);
+    const auto left = session->at(46 - 20, 286), below = session->at(46, 286 + 20);
+    session->Drive(
+        [&](XDriver& d) {
+            d.moveTo(left.first, left.second);
+            std::this_thread::sleep_for(60ms);
+            d.button(true);
+            for (int i = 1; i <= 6; ++i) {
+                const double a = 3.141592653589793 / 2 * i / 6;
+                d.moveTo(below.first - int(std::lround(20 * std::cos(a))), left.second + int(std::lround(20 * std::sin(a))));
+                std::this_thread::sleep_for(25ms);
+            }
+            d.button(false);
+        },
+        [] { return true; });
+    session->IdleFor(150ms);
+    EXPECT_LT(fx().GetParameter(2), 0.95f);
+}
+
 TEST(PanelLifetime, OpenAndCloseFiftyTimesAndFourPanelsAtOnce)
 {
     TempFolder config;
