@@ -33,6 +33,7 @@ constexpr int kTextClearance = 2;
 
 void ReturnHook(void* control) { static_cast<CStaticTextDC*>(control)->OnTextEditReturn(); }
 void EscapeHook(void* control) { static_cast<CStaticTextDC*>(control)->OnTextEditEscape(); }
+void TabHook(void* control, bool backward) { static_cast<CStaticTextDC*>(control)->OnTextEditTab(backward); }
 
 // A decimal number after optional white space and sign, as typed; 0 when there is none.
 // The reading does not depend on the host's locale (a comma never counts as a point).
@@ -132,6 +133,7 @@ void CStaticTextDC::MakeChildControl()
     m_edit = new CStaticEdit(area, m_listener, long(m_id));
     m_edit->returnHook = ReturnHook;
     m_edit->escapeHook = EscapeHook;
+    m_edit->tabHook = TabHook;
     m_edit->hookContext = this;
     m_edit->setFont(m_font);
     m_edit->setTextInset(VSTGUI::CPoint0(m_textOffsetX, m_textOffsetY));
@@ -331,6 +333,15 @@ void CStaticTextDC::OnTextEditReturn()
     FieldHookScope scope(m_inFieldHook);
     OnTextEditChar();
     HideEdit();
+}
+
+void CStaticTextDC::OnTextEditTab(bool backward)
+{
+    FieldHookScope scope(m_inFieldHook);
+    OnTextEditChar();
+    HideEdit();
+    if (m_focusOwner)
+        m_focusOwner->FocusNextEdit(this, backward);
 }
 
 void CStaticTextDC::OnTextEditEscape()

@@ -49,6 +49,8 @@ public:
     void OnTextEditChar();
     void OnTextEditReturn();
     void OnTextEditEscape();
+    // Tab commits like Return, closes the field and asks the owner for the next one.
+    void OnTextEditTab(bool backward);
 
 protected:
     void SetDisplayText();

@@ -270,6 +270,23 @@ void CUIWindow::KillFocusEdit(CStaticTextDC* display)
     focused->HideEdit();
 }
 
+void CUIWindow::FocusNextEdit(CStaticTextDC* display, bool backward)
+{
+    CStaticTextDC* const order[] = {&m_txInput, &m_txDelayTime, &m_txBpm,     &m_txFeedback, &m_txBalance,
+                                    &m_txDepth, &m_txRate,      &m_txHpfFreq, &m_txLpfFreq,  &m_txOutput};
+    constexpr int count = static_cast<int>(sizeof order / sizeof order[0]);
+    int at = 0;
+    while (at < count && order[at] != display) ++at;
+    if (at == count) return;
+    for (int step = 1; step < count; ++step) {
+        CStaticTextDC* next = order[(at + (backward ? count - step : step)) % count];
+        if (next->m_enabled && next->m_editKind == 1) {
+            next->ShowEdit();
+            return;
+        }
+    }
+}
+
 void CUIWindow::idle()
 {
     VSTGUI::CDrawContext* context = m_frame->createDrawContext0();

@@ -51,6 +51,9 @@ public:
     AKestrune* GetEffect() override;
     void SetFocusEdit(CStaticTextDC* display) override { m_focusEdit = display; }
     void KillFocusEdit(CStaticTextDC* display) override;
+    // Panel order: the input level, the delay section top down, the right section, the
+    // modulation and filter row, the output level; fields that take no typing are skipped.
+    void FocusNextEdit(CStaticTextDC* display, bool backward) override;
 
     // Idle: applies pending changes, follows the parameters, moves the meters. The second
     // form draws into the context given instead of a fresh one of the frame.

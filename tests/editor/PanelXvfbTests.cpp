@@ -730,6 +730,39 @@ TEST_F(PanelTest, KnobsTurnFromWhereTheyAreGrabbedFineWithShiftAndAClickMovesNot
     EXPECT_LT(fx().GetParameter(2), 0.95f);
 }
 
+TEST_F(PanelTest, TabCommitsAndOpensTheNextFieldEscapeLeavesTheValue)
+{
+    fx().ClearEvents();
+    const auto delay = session->at(kDelayTextX, kDelayTextY);
+    ASSERT_TRUE(session->Drive(
+        [&](XDriver& d) {
+            d.click(delay.first, delay.second);
+            std::this_thread::sleep_for(300ms);
+            d.type("500");
+            d.tap(XK_Tab); // commits; BPM takes no typing in MS mode: FeedBack opens
+            std::this_thread::sleep_for(200ms);
+            d.type("40");
+            d.key(XK_Shift_L, true);
+            d.tap(XK_Tab); // commits; back to the delay time
+            d.key(XK_Shift_L, false);
+            std::this_thread::sleep_for(200ms);
+            d.type("600");
+            d.tap(XK_Escape);
+        },
+        [&] { return fx().ParameterDisplay(4) == "40.0"; }))
+        << fx().ParameterDisplay(4);
+    session->IdleFor(300ms);
+    EXPECT_EQ(fx().ParameterDisplay(3), "500");
+    EXPECT_EQ(Gestures(fx(), 3), (std::vector<int32_t> {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit}));
+    EXPECT_TRUE(IsOneGesture(Gestures(fx(), 4)));
+    // Escape closed the last field: the keys are the host's again.
+    XSetInputFocus(x.display, session->host, RevertToParent, CurrentTime);
+    session->HostKeyPresses();
+    session->Drive([&](XDriver& d) { d.tap(XK_space); }, [] { return true; });
+    session->IdleFor(100ms);
+    EXPECT_EQ(session->HostKeyPresses(), 1);
+}
+
 TEST(PanelLifetime, OpenAndCloseFiftyTimesAndFourPanelsAtOnce)
 {
     TempFolder config;
