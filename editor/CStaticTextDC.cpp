@@ -2,6 +2,7 @@
 
 #include "editor/CControlOwner.h"
 #include "editor/CStaticEdit.h"
+#include "editor/EditorFonts.h"
 #include "effect/AKestrune.h"
 #include "effect/ParamData.h"
 #include "toolkit/CBitmap0.h"
@@ -220,17 +221,8 @@ void CStaticTextDC::DrawControl(CDrawContext* context)
 
 void CStaticTextDC::FitFont(CDrawContext* context, int width) const
 {
-    context->setFont(m_font);
-    if (!m_font)
-        return;
-    // The face the font lookup falls back to may be wider than the one the panel is drawn
-    // for (DejaVu Sans for Arial): the text then shrinks until it fits, keeping a pixel
-    // clear on each side, so "8000" never runs into the unit beside it.
-    const double room = double(width - 2 * kTextClearance);
-    long size = m_font->getSize();
-    const long smallest = size * 6 / 10;
-    while (size > smallest && context->getStringWidth(m_text) > room)
-        context->setFont(m_font, --size);
+    // Clear pixels on each side: "8000" never runs into the unit beside it.
+    FitFontToWidth(context, m_font, 0, m_text, double(width - 2 * kTextClearance));
 }
 
 void CStaticTextDC::LButtonDown(CDrawContext*)

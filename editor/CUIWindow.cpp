@@ -10,7 +10,10 @@
 #include "toolkit/CFrame0.h"
 #include "toolkit/X11View.h"
 
+#include "port/SjisText.h"
+
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -117,7 +120,9 @@ int CUIWindow::OnCreate()
     m_bmSave = new VSTGUI::CBitmap0(5016);
     m_bmChanged = new VSTGUI::CBitmap0(5017);
     m_bmLargeKnob = new VSTGUI::CBitmap0(5020);
-    m_changedRect.SetRectWin(275, 12, 343, 43);
+    m_changedRect.SetRectWin(383, 12, 451, 43);
+    m_nameRect.SetRectWin(208, 17, 372, 37);
+    FollowProgramName();
 
     AKestrune* effect = GetEffect();
     // Changes marked before the panel existed are already in the descriptors.
@@ -294,9 +299,26 @@ void CUIWindow::idle()
     context->forget();
 }
 
+void CUIWindow::FollowProgramName()
+{
+    AKestrune* effect = GetEffect();
+    if (!effect) return;
+    char sjis[32] = {};
+    effect->getProgramName(sjis);
+    sjis[sizeof sjis - 1] = '\0';
+    char utf8[80] = {};
+    CheckSJISAndToUFT8(sjis, utf8);
+    const int program = effect->getProgram();
+    if (program == m_shownProgram && std::strcmp(utf8, m_shownName) == 0) return;
+    m_shownProgram = program;
+    std::memcpy(m_shownName, utf8, sizeof m_shownName);
+    InvalidateRect(&m_nameRect, false);
+}
+
 void CUIWindow::idle(VSTGUI::CDrawContext* context)
 {
     ApplyPendingViewChanges();
+    FollowProgramName();
     for (CControlBase* control : m_controls)
         if (control->UpdateAtDirty(context)) InvalidateRect(&m_changedRect, false);
 

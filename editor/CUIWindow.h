@@ -30,7 +30,7 @@ struct CPoint0;
 class CUIWindow : public CVSTWnd, public CControlOwner {
 public:
     static constexpr int kProgramButtonId = 140;
-    static constexpr int kSaveLeft = 352;
+    static constexpr int kSaveLeft = 460;
     static constexpr int kSaveTop = 12;
 
     explicit CUIWindow(VSTGUI::CFrame0* frame);
@@ -64,6 +64,10 @@ public:
     void draw(VSTGUI::CDrawContext* context, int left, int top, int right, int bottom);
     void DrawVU(VSTGUI::CDrawContext* context);
     void DrawUnit(VSTGUI::CDrawContext* context);
+    // The current program's name in the header, beside PROGRAM.
+    void DrawProgramName(VSTGUI::CDrawContext* context);
+    const CRect& ProgramNameRect() const { return m_nameRect; }
+    const char* ShownProgramName() const { return m_shownName; }
 
     // Pointer (CUIWindowPointer.cpp).
     void mouseD(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons);
@@ -164,6 +168,11 @@ private:
 
     std::vector<CControlBase*> m_controls;
     CRect m_changedRect;
+    CRect m_nameRect;
+    // The program and name the header shows; idle repaints it when either changes.
+    int m_shownProgram = -1;
+    char m_shownName[80] = {};
+    void FollowProgramName();
     CMeterLevels m_meters;
     std::chrono::steady_clock::time_point m_lastIdle;
 

@@ -22,8 +22,8 @@ namespace {
 // Panel points (frame pixels) of the controls the tests touch.
 constexpr int kPowerX = 33, kPowerY = 27;
 constexpr int kProgramX = 118, kProgramY = 27;
-constexpr int kChangedX = 309, kChangedY = 27;
-constexpr int kSaveX = 367, kSaveY = 27;
+constexpr int kChangedX = 417, kChangedY = 27;
+constexpr int kSaveX = 475, kSaveY = 27;
 constexpr int kHpfX = 424, kHpfY = 310;
 constexpr int kDelayTextX = 373, kDelayTextY = 107;
 constexpr int kBpmTextX = 299, kBpmTextY = 153;
@@ -761,6 +761,22 @@ TEST_F(PanelTest, TabCommitsAndOpensTheNextFieldEscapeLeavesTheValue)
     session->Drive([&](XDriver& d) { d.tap(XK_space); }, [] { return true; });
     session->IdleFor(100ms);
     EXPECT_EQ(session->HostKeyPresses(), 1);
+}
+
+TEST_F(PanelTest, HeaderNameFollowsHostProgramChanges)
+{
+    auto nameArea = [&] { return x.capture(session->host, 164, 20, 208, 17); };
+    cairo_surface_t* first = nameArea();
+    fx().Dispatch(effSetProgram, 0, 5);
+    session->IdleFor(200ms);
+    Screenshot("panel-program-5.png");
+    cairo_surface_t* fifth = nameArea();
+    EXPECT_GT(differingPixels(first, fifth, 0, 0, 164, 20), 30);
+    fx().Dispatch(effSetProgram, 0, 0);
+    session->IdleFor(200ms);
+    cairo_surface_t* again = nameArea();
+    EXPECT_EQ(differingPixels(first, again, 0, 0, 164, 20), 0);
+    for (cairo_surface_t* shot : {first, fifth, again}) cairo_surface_destroy(shot);
 }
 
 TEST(PanelLifetime, OpenAndCloseFiftyTimesAndFourPanelsAtOnce)
