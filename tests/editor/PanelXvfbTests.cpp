@@ -611,7 +611,7 @@ TEST_F(PanelTest, DragsEndingOnTheMarkOrTheSaveButtonLoseAndOpenNothing)
 
 TEST_F(PanelTest, WheelTurnsOnlyVerticallyAndModifiersUseThePanelsConnection)
 {
-    const auto knob = session->at(kFeedbackX, kFeedbackY), power = session->at(kPowerX, kPowerY);
+    const auto knob = session->at(kFeedbackX, kFeedbackY);
     const float before = fx().GetParameter(4);
     display_opens::WatchThisThread();
     auto wheel = [&](unsigned int button, int notches) {
@@ -634,7 +634,6 @@ TEST_F(PanelTest, WheelTurnsOnlyVerticallyAndModifiersUseThePanelsConnection)
     wheel(4, 3);
     EXPECT_GT(fx().GetParameter(4), before);
     ASSERT_TRUE(ClickPanel(kPowerX, kPowerY, [&] { return fx().GetParameter(0) == 0.0f; }));
-    (void)power;
     // Wheel notches and power clicks read the modifiers on the panel's own connection.
     EXPECT_EQ(display_opens::Count(), 0);
 }
