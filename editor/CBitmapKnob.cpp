@@ -159,14 +159,54 @@ bool CBitmapKnob::SetValueVirtial(CPoint pt)
     return true;
 }
 
+bool CBitmapKnob::PointerAngle(CPoint pt, double& angle) const
+{
+    const int x = pt.x - m_rect.left - m_rect.Width() / 2;
+    const int y = pt.y - m_rect.top - m_rect.Height() / 2;
+    if (x == 0 && y == 0)
+        return false;
+    angle = std::atan2(double(x), double(y)) * -180.0 / 3.141592653;
+    if (angle < 0.0)
+        angle += 360.0;
+    return true;
+}
+
+void CBitmapKnob::DragTo(CPoint pt)
+{
+    double pointer = 0.0;
+    if (!PointerAngle(pt, pointer))
+        return;
+    if (!m_hasGrab) {
+        m_grabAngle = pointer;
+        m_hasGrab = true;
+        return;
+    }
+    // The knob turns by the pointer's turn around its centre since the last step (a tenth of
+    // it with Shift): a press alone changes nothing, the knob never jumps to the pointer, and
+    // a knob at an end turns back from wherever it is grabbed.
+    double turn = pointer - m_grabAngle;
+    if (turn > 180.0)
+        turn -= 360.0;
+    else if (turn <= -180.0)
+        turn += 360.0;
+    m_grabAngle = pointer;
+    if (turn == 0.0)
+        return;
+    const double angle = ClampAngle(m_angle + turn * (m_fine ? 0.1 : 1.0));
+    if (angle != m_angle)
+        TakeAngle(angle);
+}
+
 bool CBitmapKnob::PtInControl(CPoint pt)
 {
     if (!HitTest(pt))
         return false;
     const bool wasTracking = m_tracking;
     m_tracking = true;
-    if (!wasTracking)
+    if (!wasTracking) {
         m_holdDefault = false;
+        m_hasGrab = PointerAngle(pt, m_grabAngle);
+    }
     if (m_dragMode == 0) {
         m_dragStartAngle = m_angle;
         m_dragStart = pt;
@@ -194,7 +234,10 @@ void CBitmapKnob::MouseMove(CPoint pt, CDrawContext* context)
 {
     if (!m_tracking || m_holdDefault)
         return;
-    SetValue(pt);
+    if (m_dragMode == 0)
+        SetValueVirtial(pt);
+    else
+        DragTo(pt);
     UpdateDraw(context);
 }
 
@@ -203,9 +246,14 @@ void CBitmapKnob::LButtonUp(CPoint pt, CDrawContext* context)
     if (!m_tracking)
         return;
     m_tracking = false;
-    if (!m_holdDefault)
-        SetValue(pt);
+    if (!m_holdDefault) {
+        if (m_dragMode == 0)
+            SetValueVirtial(pt);
+        else
+            DragTo(pt);
+    }
     m_holdDefault = false;
+    m_hasGrab = false;
     EndDrag();
     m_lastValue = -1.0f;
     UpdateDraw(context);
@@ -279,5 +327,7 @@ int CBitmapKnob::FrameIndex() const
 void CBitmapKnob::DrawControl(CDrawContext* context)
 {
     const int height = m_rect.Height();
-    DrawBitmap(m_bitmap, context, m_rect, CPoint(0, FrameIndex() * height));
+    // A disabled knob (the time knob in HOST mode) still shows its value, dimmed: it takes
+    // no drag.
+    DrawBitmap(m_bitmap, context, m_rect, CPoint(0, FrameIndex() * height), m_enabled ? 255 : kDimmedAlpha);
 }

@@ -1,9 +1,11 @@
 #pragma once
-// A rotary knob drawn from a vertical strip of frames. Circular mode (the default) follows
-// the pointer's angle around the centre, measured clockwise from straight down, between the
-// minimum and maximum angle; a knob at an end stop does not jump across the dead zone at the
-// bottom. Vertical-drag mode maps 200 pixels of vertical travel onto the whole arc, with the
-// pointer hidden and put back where it was on release.
+// A rotary knob drawn from a vertical strip of frames, its angle measured clockwise from
+// straight down between the minimum and maximum angle. Circular mode (the default): a drag
+// turns the knob by as much as the pointer turns around its centre (a tenth with Shift held),
+// from wherever it was grabbed; SetValue(CPoint) is the absolute law (the pointer's own angle,
+// with end stops that do not jump across the dead zone at the bottom). Vertical-drag mode
+// maps 200 pixels of vertical travel onto the whole arc, with the pointer hidden and put back
+// where it was on release.
 #include "editor/CControlBase.h"
 
 class CBitmapKnob : public CControlBase {
@@ -15,6 +17,8 @@ public:
               signed char logarithmic, signed char transparent, ControlCallbackProc callback, void* user);
     // Nonzero: circular (the default); 0: vertical drag.
     void SetDragMode(int mode) { m_dragMode = mode; }
+    // Fine steps (Shift held) for the moves that follow.
+    void SetFineDrag(bool fine) override { m_fine = fine; }
 
     void SetValue(float value, VSTGUI::CDrawContext* context, signed char notify) override;
     bool SetValue(CPoint pt) override;
@@ -48,6 +52,10 @@ protected:
     void TakeAngle(double angle);
     int FrameFromPosition(double position) const;
     void EndDrag();
+    // The pointer's angle around the centre, 0 to 360; false on the centre.
+    bool PointerAngle(CPoint pt, double& angle) const;
+    // Turns the knob by the pointer's turn since the last step.
+    void DragTo(CPoint pt);
 
     VSTGUI::CBitmap0* m_bitmap = nullptr;
     float m_min = 0.0f;
@@ -69,4 +77,8 @@ protected:
     bool m_cursorHidden = false;
     // Set by a double-click: moves and the release leave the default alone.
     bool m_holdDefault = false;
+    // The pointer angle of the last drag step, when there was one off the centre.
+    double m_grabAngle = 0.0;
+    bool m_hasGrab = false;
+    bool m_fine = false;
 };

@@ -57,20 +57,24 @@ void CControlBase::UpdateDraw(CDrawContext* context)
 
 bool CControlBase::MouseWheel(CPoint, float, signed char, CDrawContext*) { return false; }
 
-void CControlBase::DrawBitmap(CBitmap0* bitmap, CDrawContext* context, const CRect& dest, CPoint src) const
+void CControlBase::DrawBitmap(CBitmap0* bitmap, CDrawContext* context, const CRect& dest, CPoint src,
+                              unsigned char alpha) const
 {
     if (!bitmap || !context)
         return;
     const VSTGUI::CRect0 destination(dest.left, dest.top, dest.right, dest.bottom);
     const VSTGUI::CPoint0 offset(src.x, src.y);
     if (!m_transparent) {
-        bitmap->draw(context, destination, offset);
+        bitmap->drawAlphaBlend(context, destination, offset, alpha);
         return;
     }
     // Opaque black is the mask colour of the panel's bitmaps without alpha.
     if (!(bitmap->getTransparentColor() == VSTGUI::kBlackCColor))
         bitmap->setTransparentColor(VSTGUI::kBlackCColor);
-    bitmap->drawTransparent(context, destination, offset);
+    if (alpha == 255)
+        bitmap->drawTransparent(context, destination, offset);
+    else
+        bitmap->drawAlphaBlend(context, destination, offset, alpha); // the mask is in place now
 }
 
 void CControlBase::Invalidate(CRect rect) const

@@ -49,6 +49,9 @@ public:
     // The context may be null. True when the control used the wheel.
     virtual bool MouseWheel(CPoint pt, float distance, signed char fine, VSTGUI::CDrawContext* context);
 
+    // Shift held during a drag: controls that can take fine steps do (knobs).
+    virtual void SetFineDrag(bool) {}
+
     // The control rectangle test alone, without starting a drag.
     bool HitTest(CPoint pt) const { return m_rect.PtInRect(pt); }
     const CRect& GetRect() const { return m_rect; }
@@ -74,8 +77,12 @@ protected:
     ~CControlBase() = default;
 
     // Draws bitmap at dest with source offset src, masking opaque black for transparent
-    // controls. No context or no bitmap draws nothing.
-    void DrawBitmap(VSTGUI::CBitmap0* bitmap, VSTGUI::CDrawContext* context, const CRect& dest, CPoint src) const;
+    // controls, at alpha / 255 opacity. No context or no bitmap draws nothing.
+    void DrawBitmap(VSTGUI::CBitmap0* bitmap, VSTGUI::CDrawContext* context, const CRect& dest, CPoint src,
+                    unsigned char alpha = 255) const;
+
+    // The opacity of a control that does nothing in the current mode (disabled): dimmed.
+    static constexpr unsigned char kDimmedAlpha = 90;
     void Invalidate(CRect rect) const;
     void InvalidateRedrawRect() const;
     void Notify(int id, float value, int kind) const;

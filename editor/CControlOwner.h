@@ -26,6 +26,13 @@ public:
     // display->HideEdit(); with null, does that for whichever display is recorded.
     // CStaticTextDC::HideEdit calls this and is safe against the call coming back.
     virtual void KillFocusEdit(CStaticTextDC* display) = 0;
+    // Tab (Shift-Tab: backward) in display's field, after it committed and closed: opens the
+    // next field in the owner's order. Owners without an order do nothing.
+    virtual void FocusNextEdit(CStaticTextDC* display, bool backward)
+    {
+        (void)display;
+        (void)backward;
+    }
 
 protected:
     ~CControlOwner() = default;

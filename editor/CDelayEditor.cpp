@@ -188,7 +188,8 @@ void callback_mouseM(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long
     static_cast<CUIWindow*>(user)->mouseM(context, where, buttons);
 }
 
-// The wheel turns the knob under the pointer.
+// The vertical wheel turns the knob under the pointer; the horizontal one (distance 0 here)
+// turns nothing, so a touchpad's sideways swipe cannot nudge a knob.
 void callback_mouseW(VSTGUI::CDrawContext*, VSTGUI::CPoint0& where, long distance, long, void* user)
 {
     static_cast<CUIWindow*>(user)->mouseW(where, distance);

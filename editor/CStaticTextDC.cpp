@@ -2,10 +2,12 @@
 
 #include "editor/CControlOwner.h"
 #include "editor/CStaticEdit.h"
+#include "editor/EditorFonts.h"
 #include "effect/AKestrune.h"
 #include "effect/ParamData.h"
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CDrawContext.h"
+#include "toolkit/CFontDesc.h"
 #include "toolkit/CFrame0.h"
 
 #include <cctype>
@@ -28,8 +30,11 @@ CColor OpaqueColour(unsigned int word)
     return colour;
 }
 
+constexpr int kTextClearance = 2;
+
 void ReturnHook(void* control) { static_cast<CStaticTextDC*>(control)->OnTextEditReturn(); }
 void EscapeHook(void* control) { static_cast<CStaticTextDC*>(control)->OnTextEditEscape(); }
+void TabHook(void* control, bool backward) { static_cast<CStaticTextDC*>(control)->OnTextEditTab(backward); }
 
 // A decimal number after optional white space and sign, as typed; 0 when there is none.
 // The reading does not depend on the host's locale (a comma never counts as a point).
@@ -129,6 +134,7 @@ void CStaticTextDC::MakeChildControl()
     m_edit = new CStaticEdit(area, m_listener, long(m_id));
     m_edit->returnHook = ReturnHook;
     m_edit->escapeHook = EscapeHook;
+    m_edit->tabHook = TabHook;
     m_edit->hookContext = this;
     m_edit->setFont(m_font);
     m_edit->setTextInset(VSTGUI::CPoint0(m_textOffsetX, m_textOffsetY));
@@ -200,14 +206,23 @@ void CStaticTextDC::DrawControl(CDrawContext* context)
         context->setFillColor(OpaqueColour(m_backColour));
         context->drawRect(CRect0(m_rect.left, m_rect.top, m_rect.right, m_rect.bottom), VSTGUI::kDrawFilled);
     }
-    context->setFont(m_font);
-    context->setFontColor(OpaqueColour(m_textColour));
+    FitFont(context, m_leftAligned ? m_rect.Width() - 2 : m_rect.Width());
+    CColor colour = OpaqueColour(m_textColour);
+    if (!m_enabled)
+        colour.alpha = kDimmedAlpha; // a field that does nothing in this mode looks it
+    context->setFontColor(colour);
     if (m_leftAligned)
         context->drawString(m_text, CRect0(m_rect.left + 2, m_rect.top, m_rect.right, m_rect.bottom), false,
                             VSTGUI::kLeftText);
     else
         context->drawString(m_text, CRect0(m_rect.left, m_rect.top - 4, m_rect.right, m_rect.bottom), false,
                             VSTGUI::kCenterText);
+}
+
+void CStaticTextDC::FitFont(CDrawContext* context, int width) const
+{
+    // Clear pixels on each side: "8000" never runs into the unit beside it.
+    FitFontToWidth(context, m_font, 0, m_text, double(width - 2 * kTextClearance));
 }
 
 void CStaticTextDC::LButtonDown(CDrawContext*)
@@ -310,6 +325,15 @@ void CStaticTextDC::OnTextEditReturn()
     FieldHookScope scope(m_inFieldHook);
     OnTextEditChar();
     HideEdit();
+}
+
+void CStaticTextDC::OnTextEditTab(bool backward)
+{
+    FieldHookScope scope(m_inFieldHook);
+    OnTextEditChar();
+    HideEdit();
+    if (m_focusOwner)
+        m_focusOwner->FocusNextEdit(this, backward);
 }
 
 void CStaticTextDC::OnTextEditEscape()

@@ -49,9 +49,13 @@ public:
     void OnTextEditChar();
     void OnTextEditReturn();
     void OnTextEditEscape();
+    // Tab commits like Return, closes the field and asks the owner for the next one.
+    void OnTextEditTab(bool backward);
 
 protected:
     void SetDisplayText();
+    // Makes the font current, smaller when needed for the text to fit width pixels.
+    void FitFont(VSTGUI::CDrawContext* context, int width) const;
     void ReleaseRetiredField();
 
     VSTGUI::CBitmap0* m_background = nullptr;

@@ -10,7 +10,10 @@
 #include "toolkit/CFrame0.h"
 #include "toolkit/X11View.h"
 
+#include "port/SjisText.h"
+
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -117,7 +120,9 @@ int CUIWindow::OnCreate()
     m_bmSave = new VSTGUI::CBitmap0(5016);
     m_bmChanged = new VSTGUI::CBitmap0(5017);
     m_bmLargeKnob = new VSTGUI::CBitmap0(5020);
-    m_changedRect.SetRectWin(275, 12, 343, 43);
+    m_changedRect.SetRectWin(383, 12, 451, 43);
+    m_nameRect.SetRectWin(208, 17, 372, 37);
+    FollowProgramName();
 
     AKestrune* effect = GetEffect();
     // Changes marked before the panel existed are already in the descriptors.
@@ -172,22 +177,28 @@ signed char CUIWindow::ControlCallback(int id, float value, void* user, int kind
     AKestrune* effect = view ? view->GetEffect() : nullptr;
     if (!effect || id == kProgramButtonId) return 0;
     if (id == kOnOff) {
-        // Shift-click: the current program takes its factory values; Control-click: all do.
-        // The click's own value is dropped; the switch shows the parameter again at the next idle.
-        if (GetKeyState(kShiftKey) < 0) {
+        // Shift-click: the current program takes its factory values; Control-click: all do,
+        // once the user confirms it after the release. The click's own value is dropped; the
+        // switch shows the parameter again at the next idle.
+        if (view->KeyHeld(kShiftKey)) {
             effect->ProgramToFactory();
             view->ApplyPendingViewChanges();
             return 0;
         }
-        if (GetKeyState(kControlKey) < 0) {
-            effect->ProgramToAllFactory();
-            view->ApplyPendingViewChanges();
+        if (view->KeyHeld(kControlKey)) {
+            view->m_confirmAllFactory = true;
             return 0;
         }
     }
     view->ParameterFromUI(id, value, kind);
     view->InvalidateRect(&view->m_changedRect, false);
     return 0;
+}
+
+bool CUIWindow::KeyHeld(int key) const
+{
+    auto* view = m_frame ? static_cast<VSTGUI::X11View*>(m_frame->getPlatformView()) : nullptr;
+    return view && GetKeyState(view->getDisplay(), key) < 0;
 }
 
 void CUIWindow::ParameterFromUI(int id, float value, int kind)
@@ -237,6 +248,12 @@ void CUIWindow::UpdateTimeMode(int mode)
     m_txDelayTime.SetEditKind(mode == kTimeModeMs ? 1 : 0);
     m_txBpm.SetEditKind(bpm ? 1 : 0);
     m_txNote.m_enabled = mode != kTimeModeMs;
+    // The tempo field does nothing in MS mode: it shows dimmed and takes no click.
+    m_txBpm.m_enabled = mode != kTimeModeMs;
+    // Their look changed with the mode.
+    InvalidateRect(&m_knTime.m_rect, true);
+    InvalidateRect(&m_txBpm.m_rect, true);
+    InvalidateRect(&m_txNote.m_rect, true);
 }
 
 void CUIWindow::UpdateModify()
@@ -258,6 +275,23 @@ void CUIWindow::KillFocusEdit(CStaticTextDC* display)
     focused->HideEdit();
 }
 
+void CUIWindow::FocusNextEdit(CStaticTextDC* display, bool backward)
+{
+    CStaticTextDC* const order[] = {&m_txInput, &m_txDelayTime, &m_txBpm,     &m_txFeedback, &m_txBalance,
+                                    &m_txDepth, &m_txRate,      &m_txHpfFreq, &m_txLpfFreq,  &m_txOutput};
+    constexpr int count = static_cast<int>(sizeof order / sizeof order[0]);
+    int at = 0;
+    while (at < count && order[at] != display) ++at;
+    if (at == count) return;
+    for (int step = 1; step < count; ++step) {
+        CStaticTextDC* next = order[(at + (backward ? count - step : step)) % count];
+        if (next->m_enabled && next->m_editKind == 1) {
+            next->ShowEdit();
+            return;
+        }
+    }
+}
+
 void CUIWindow::idle()
 {
     VSTGUI::CDrawContext* context = m_frame->createDrawContext0();
@@ -265,9 +299,26 @@ void CUIWindow::idle()
     context->forget();
 }
 
+void CUIWindow::FollowProgramName()
+{
+    AKestrune* effect = GetEffect();
+    if (!effect) return;
+    char sjis[32] = {};
+    effect->getProgramName(sjis);
+    sjis[sizeof sjis - 1] = '\0';
+    char utf8[80] = {};
+    CheckSJISAndToUFT8(sjis, utf8);
+    const int program = effect->getProgram();
+    if (program == m_shownProgram && std::strcmp(utf8, m_shownName) == 0) return;
+    m_shownProgram = program;
+    std::memcpy(m_shownName, utf8, sizeof m_shownName);
+    InvalidateRect(&m_nameRect, false);
+}
+
 void CUIWindow::idle(VSTGUI::CDrawContext* context)
 {
     ApplyPendingViewChanges();
+    FollowProgramName();
     for (CControlBase* control : m_controls)
         if (control->UpdateAtDirty(context)) InvalidateRect(&m_changedRect, false);
 

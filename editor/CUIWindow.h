@@ -30,6 +30,8 @@ struct CPoint0;
 class CUIWindow : public CVSTWnd, public CControlOwner {
 public:
     static constexpr int kProgramButtonId = 140;
+    static constexpr int kSaveLeft = 460;
+    static constexpr int kSaveTop = 12;
 
     explicit CUIWindow(VSTGUI::CFrame0* frame);
     virtual ~CUIWindow();
@@ -49,6 +51,9 @@ public:
     AKestrune* GetEffect() override;
     void SetFocusEdit(CStaticTextDC* display) override { m_focusEdit = display; }
     void KillFocusEdit(CStaticTextDC* display) override;
+    // Panel order: the input level, the delay section top down, the right section, the
+    // modulation and filter row, the output level; fields that take no typing are skipped.
+    void FocusNextEdit(CStaticTextDC* display, bool backward) override;
 
     // Idle: applies pending changes, follows the parameters, moves the meters. The second
     // form draws into the context given instead of a fresh one of the frame.
@@ -59,6 +64,10 @@ public:
     void draw(VSTGUI::CDrawContext* context, int left, int top, int right, int bottom);
     void DrawVU(VSTGUI::CDrawContext* context);
     void DrawUnit(VSTGUI::CDrawContext* context);
+    // The current program's name in the header, beside PROGRAM.
+    void DrawProgramName(VSTGUI::CDrawContext* context);
+    const CRect& ProgramNameRect() const { return m_nameRect; }
+    const char* ShownProgramName() const { return m_shownName; }
 
     // Pointer (CUIWindowPointer.cpp).
     void mouseD(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons);
@@ -91,6 +100,8 @@ private:
     // the release closes them; a change outside a press is a gesture of its own.
     void ParameterFromUI(int id, float value, int kind);
     void EndGestures();
+    // Shift (16) or Control (17) held now, read on the panel's own X connection.
+    bool KeyHeld(int key) const;
     // Applies what parameter changes on other threads marked for the panel.
     void ApplyPendingViewChanges();
 
@@ -101,6 +112,10 @@ private:
     void RunNoteMenu();
     void ChooseTimeMode(CPoint point);
     void RunSaveDialog();
+    // Control-click on power: asks before every program returns to its factory values.
+    void ConfirmAllFactory();
+    // Shows the effect's alerts ("Failed to Save") over the panel, in its style.
+    static void ShowAlert(void* view, const char* text);
     // The 32 program names as UTF-8, and pointers to them for the menu and the dialog.
     void ProgramNamesUtf8(char (*names)[80], char** pointers);
 
@@ -153,9 +168,19 @@ private:
 
     std::vector<CControlBase*> m_controls;
     CRect m_changedRect;
+    CRect m_nameRect;
+    // The program and name the header shows; idle repaints it when either changes.
+    int m_shownProgram = -1;
+    char m_shownName[80] = {};
+    void FollowProgramName();
     CMeterLevels m_meters;
     std::chrono::steady_clock::time_point m_lastIdle;
 
     bool m_pressing = false;
+    enum class PressArea { Elsewhere, Save, ChangedMark };
+    PressArea AreaAt(CPoint point) const;
+    CRect SaveButtonRect() const;
+    PressArea m_pressArea = PressArea::Elsewhere;
+    bool m_confirmAllFactory = false;
     std::vector<int> m_openGestures;
 };

@@ -39,12 +39,16 @@ void CUIWindow::draw(VSTGUI::CDrawContext* context, int left, int top, int right
         control->DrawControl(offscreen);
     DrawVU(offscreen);
     DrawUnit(offscreen);
+    DrawProgramName(offscreen);
     const VSTGUI::CCoord saveWidth = m_bmSave->getWidth();
     const VSTGUI::CCoord saveHalf = m_bmSave->getHeight() / 2;
-    m_bmSave->draw(offscreen, VSTGUI::CRect0(352, 12, 352 + saveWidth, 12 + saveHalf), VSTGUI::CPoint0(0, 0));
+    m_bmSave->draw(offscreen, VSTGUI::CRect0(kSaveLeft, kSaveTop, kSaveLeft + saveWidth, kSaveTop + saveHalf),
+                   VSTGUI::CPoint0(0, 0));
     const VSTGUI::CCoord markHalf = m_bmChanged->getHeight() / 2;
     const int changed = GetEffect()->IsProgramChanged() ? 1 : 0;
-    m_bmChanged->draw(offscreen, VSTGUI::CRect0(275, 12, 275 + m_bmChanged->getWidth(), 12 + markHalf),
+    m_bmChanged->draw(offscreen,
+                      VSTGUI::CRect0(m_changedRect.left, m_changedRect.top,
+                                     m_changedRect.left + m_bmChanged->getWidth(), m_changedRect.top + markHalf),
                       VSTGUI::CPoint0(0, changed * markHalf));
     offscreen->copyFrom(context, VSTGUI::CRect0(0, 0, width, height), VSTGUI::CPoint0(0, 0));
     offscreen->forget();
@@ -83,4 +87,18 @@ void CUIWindow::DrawUnit(VSTGUI::CDrawContext* context)
     context->getString("ms", textWidth, lineHeight);
     context->drawString("ms", ToRect0(422, 99, 422 + static_cast<int>(textWidth), 103 + static_cast<int>(lineHeight)),
                         false, VSTGUI::kRightText);
+}
+
+void CUIWindow::DrawProgramName(VSTGUI::CDrawContext* context)
+{
+    if (!context) return;
+    constexpr long kNameSize = 14;
+    constexpr int kInset = 4;
+    const CRect& r = m_nameRect;
+    FitFontToWidth(context, TempoFont(), kNameSize, m_shownName, double(r.Width() - 2 * kInset));
+    VSTGUI::CColor colour = VSTGUI::CColor::fromWord(colFont);
+    colour.alpha = 255;
+    context->setFontColor(colour);
+    context->drawString(m_shownName, ToRect0(r.left + kInset, r.top, r.right - kInset, r.bottom), false,
+                        VSTGUI::kLeftText);
 }

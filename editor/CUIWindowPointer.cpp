@@ -11,10 +11,13 @@
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame0.h"
+#include "toolkit/PanelAlert.h"
 #include "toolkit/PopupMenu.h"
 #include "toolkit/PresetSave.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -41,18 +44,26 @@ void CUIWindow::mouseD(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, lo
 
 void CUIWindow::mouseU(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons)
 {
-    if (buttons & VSTGUI::kLButton) OnLButtonUp(context, ToPoint(where));
+    if (!(buttons & VSTGUI::kLButton)) return;
+    for (CControlBase* control : m_controls)
+        control->SetFineDrag((buttons & VSTGUI::kShift) != 0);
+    OnLButtonUp(context, ToPoint(where));
 }
 
-void CUIWindow::mouseM(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long)
+void CUIWindow::mouseM(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons)
 {
+    // Shift turns a drag into fine steps, as it does for the wheel.
+    const bool fine = (buttons & VSTGUI::kShift) != 0;
+    for (CControlBase* control : m_controls)
+        control->SetFineDrag(fine);
     OnMouseMove(context, ToPoint(where));
 }
 
 void CUIWindow::mouseW(VSTGUI::CPoint0& where, long distance)
 {
+    if (distance == 0) return;
     const CPoint point = ToPoint(where);
-    const signed char fine = GetKeyState(kShiftKey) < 0 ? 1 : 0;
+    const signed char fine = KeyHeld(kShiftKey) ? 1 : 0;
     VSTGUI::CDrawContext* context = m_frame->createDrawContext0();
     for (CControlBase* control : m_controls)
         if (control->m_enabled) control->MouseWheel(point, static_cast<float>(distance), fine, context);
@@ -82,6 +93,7 @@ bool CUIWindow::PressOwnControl(CControlBase* control, VSTGUI::CDrawContext* con
 void CUIWindow::OnLButtonDblClk(VSTGUI::CDrawContext* context, CPoint point)
 {
     m_pressing = true;
+    m_pressArea = AreaAt(point);
     for (CControlBase* control : m_controls) {
         if (!control->m_enabled || !control->HitTest(point)) continue;
         // The menus and the indicator take a quick second click as another press.
@@ -93,9 +105,24 @@ void CUIWindow::OnLButtonDblClk(VSTGUI::CDrawContext* context, CPoint point)
     }
 }
 
+CUIWindow::PressArea CUIWindow::AreaAt(CPoint point) const
+{
+    if (SaveButtonRect().PtInRect(point)) return PressArea::Save;
+    if (m_changedRect.PtInRect(point)) return PressArea::ChangedMark;
+    return PressArea::Elsewhere;
+}
+
+CRect CUIWindow::SaveButtonRect() const
+{
+    // The drawn button (the bitmap's top half), not the whole height of the bitmap.
+    return CRect(kSaveLeft, kSaveTop, kSaveLeft + static_cast<int>(m_bmSave->getWidth()),
+                 kSaveTop + static_cast<int>(m_bmSave->getHeight() / 2));
+}
+
 void CUIWindow::OnLButtonDown(VSTGUI::CDrawContext* context, CPoint point)
 {
     m_pressing = true;
+    m_pressArea = AreaAt(point);
     for (CControlBase* control : m_controls) {
         // A disabled control (the time knob in HOST mode, the note display in MS mode)
         // takes no press.
@@ -125,15 +152,40 @@ void CUIWindow::OnLButtonUp(VSTGUI::CDrawContext* context, CPoint point)
         if (control->IsTracking()) control->LButtonUp(point, context);
     m_pressing = false;
     EndGestures();
+    if (m_confirmAllFactory) {
+        m_confirmAllFactory = false;
+        ConfirmAllFactory();
+        return;
+    }
 
-    const int saveWidth = static_cast<int>(m_bmSave->getWidth());
-    const CRect saveArea(352, 12, 352 + saveWidth, 12 + static_cast<int>(m_bmSave->getHeight()));
-    if (saveArea.PtInRect(point)) {
+    // The save button and the changed mark act on a click: pressed and released on them. A
+    // drag that merely ends there (a knob turned past them) must not lose or save anything.
+    const PressArea pressed = m_pressArea;
+    m_pressArea = PressArea::Elsewhere;
+    if (pressed == PressArea::Elsewhere || AreaAt(point) != pressed) return;
+    if (pressed == PressArea::Save) {
         RunSaveDialog();
-    } else if (m_changedRect.PtInRect(point)) {
+    } else {
         GetEffect()->ProgramToInitial();
         ApplyPendingViewChanges();
     }
+}
+
+void CUIWindow::ConfirmAllFactory()
+{
+    const std::vector<std::string> buttons {"Cancel", "Return to Factory"};
+    // Cancel is the default: Return or Escape changes nothing.
+    if (RunPanelAlert(m_frame->getPlatformView(), "Return all 32 programs to their factory settings?", buttons, 0, 0)
+        != 1)
+        return;
+    GetEffect()->ProgramToAllFactory();
+    ApplyPendingViewChanges();
+    InvalidateRect(&m_changedRect, false);
+}
+
+void CUIWindow::ShowAlert(void* view, const char* text)
+{
+    RunPanelAlert(static_cast<CUIWindow*>(view)->m_frame->getPlatformView(), text, {"OK"}, 0, 0);
 }
 
 void CUIWindow::ProgramNamesUtf8(char (*names)[80], char** pointers)
@@ -163,6 +215,7 @@ void CUIWindow::RunProgramMenu(VSTGUI::CDrawContext* context)
     if (g_pEventVSTGUI && m_frame->getPlatformView())
         result = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), effect->getProgram(), pointers, kNumPrograms);
     if (result >= 0 && result < kNumPrograms) {
+        AlertPresenterScope alerts(ShowAlert, this); // "Failed to Save" over the panel
         effect->CopyPgFrom(result);
         ApplyPendingViewChanges();
         InvalidateRect(&m_changedRect, false);
@@ -192,8 +245,10 @@ void CUIWindow::RunNoteMenu()
     int result = -1;
     if (g_pEventVSTGUI && m_frame->getPlatformView())
         result = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), note->GetInt() - note->min, pointers, count);
-    if (result >= 0 && result < count) OnSelSyncNote(kNoteCommandBase + static_cast<unsigned int>(result));
+    // The menu's nested loop took the release: the choice is a gesture of its own (begin,
+    // automation and end together), not one left open until some later release.
     m_pressing = false;
+    if (result >= 0 && result < count) OnSelSyncNote(kNoteCommandBase + static_cast<unsigned int>(result));
 }
 
 void CUIWindow::OnSelSyncNote(unsigned int command)
@@ -229,12 +284,15 @@ void CUIWindow::RunSaveDialog()
     char* pointers[kNumPrograms];
     ProgramNamesUtf8(names, pointers);
     char typed[kNameBufferBytes] = {};
+    // The name field holds what a program name stores: 23 Shift-JIS bytes.
+    const PresetNameLimit limit {SjisNameBytes, kProgramNameBytes};
     const int result = DoModalPresetDialog(m_frame->getPlatformView(), typed, kNameBufferBytes, effect->getProgram(),
-                                           pointers, kNumPrograms);
+                                           pointers, kNumPrograms, &limit);
     if (result < 0 || result >= kNumPrograms) return;
     typed[kNameBufferBytes - 1] = '\0';
     char name[kProgramNameBytes + 1];
     MakeSjisProgramName(typed, name);
+    AlertPresenterScope alerts(ShowAlert, this);
     effect->SaveProgram(result, CString(name));
     ApplyPendingViewChanges();
     InvalidateRect(&m_changedRect, false);

@@ -1,5 +1,6 @@
 #include "editor/EditorFonts.h"
 
+#include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"
 
 namespace {
@@ -36,4 +37,15 @@ VSTGUI::CFontDesc* TempoFont()
 {
     static SharedFont font("Arial", 16, VSTGUI::kBoldFace);
     return font.get();
+}
+
+void FitFontToWidth(VSTGUI::CDrawContext* context, VSTGUI::CFontDesc* font, long size, const char* text, double room)
+{
+    context->setFont(font, size);
+    if (!font || !text)
+        return;
+    long current = size > 0 ? size : font->getSize();
+    const long smallest = current * 6 / 10;
+    while (current > smallest && context->getStringWidth(text) > room)
+        context->setFont(font, --current);
 }

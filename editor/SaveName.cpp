@@ -57,3 +57,8 @@ void MakeSjisProgramName(const char* utf8, char* out)
     std::memcpy(out, sjis.data(), cut);
     out[cut] = '\0';
 }
+
+size_t SjisNameBytes(const char* utf8)
+{
+    return ConvertWithSubstitutes(utf8 ? utf8 : "").size();
+}

@@ -8,3 +8,6 @@ constexpr size_t kProgramNameBytes = 23;
 // terminated. Characters Shift-JIS cannot hold, and bytes that are not UTF-8, become "?",
 // so every typed name can be saved. The cut never splits a two-byte character.
 void MakeSjisProgramName(const char* utf8, char* out);
+
+// Bytes the Shift-JIS form of utf8 takes before any cut (substitutes counted as "?").
+size_t SjisNameBytes(const char* utf8);

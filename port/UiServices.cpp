@@ -1,12 +1,13 @@
 #include "port/UiServices.h"
 
+#include "port/Diagnostics.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <cairo-xlib.h>
-#include <cstdio>
 #include <mutex>
 #include <pango/pangocairo.h>
 #include <poll.h>
@@ -120,6 +121,9 @@ private:
         cairo_set_line_width(cr, 1.0);
         cairo_stroke(cr);
         PangoLayout* caption = pango_cairo_create_layout(cr);
+        PangoFontDescription* captionFont = pango_font_description_from_string("Sans Bold 13px");
+        pango_layout_set_font_description(caption, captionFont);
+        pango_font_description_free(captionFont);
         pango_layout_set_text(caption, "OK", -1);
         int captionWidth = 0;
         int captionHeight = 0;
@@ -188,11 +192,31 @@ Display* gCursorDisplay = nullptr;
 
 } // namespace
 
+static thread_local AlertPresenter tPresenter = nullptr;
+static thread_local void* tPresenterContext = nullptr;
+
+AlertPresenterScope::AlertPresenterScope(AlertPresenter presenter, void* context)
+    : previousPresenter(tPresenter), previousContext(tPresenterContext)
+{
+    tPresenter = presenter;
+    tPresenterContext = context;
+}
+
+AlertPresenterScope::~AlertPresenterScope()
+{
+    tPresenter = previousPresenter;
+    tPresenterContext = previousContext;
+}
+
 int AfxMessageBoxN(const char* text)
 {
+    if (tPresenter) {
+        tPresenter(tPresenterContext, text ? text : "");
+        return kAlertResult;
+    }
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
-        std::fprintf(stderr, "Kestrune: %s\n", text ? text : "");
+        LogDiagnostic("%s", text ? text : "");
         return kAlertResult;
     }
     Alert(display, text).run();
@@ -202,6 +226,18 @@ int AfxMessageBoxN(const char* text)
 
 short GetKeyState(int key)
 {
+    if (key < 16 || key > 19)
+        return 0;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 0;
+    const short state = GetKeyState(display, key);
+    XCloseDisplay(display);
+    return state;
+}
+
+short GetKeyState(Display* display, int key)
+{
     unsigned int mask = 0;
     switch (key) {
     case 16: mask = ShiftMask; break;
@@ -210,7 +246,6 @@ short GetKeyState(int key)
     case 19: mask = Mod1Mask; break; // Alt
     default: return 0;
     }
-    Display* display = XOpenDisplay(nullptr);
     if (!display)
         return 0;
     Window root = 0;
@@ -218,7 +253,6 @@ short GetKeyState(int key)
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned int state = 0;
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &state);
-    XCloseDisplay(display);
     return (state & mask) ? short(-32768) : short(0);
 }
 

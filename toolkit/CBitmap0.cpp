@@ -1,12 +1,13 @@
 #include "toolkit/CBitmap0.h"
 
+#include "port/Diagnostics.h"
+
 #include "toolkit/CDrawContext.h"
 #include "toolkit/ImageLoader.h"
 #include "toolkit/ResourceFolder.h"
 
 #include <cairo.h>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <sys/stat.h>
 
@@ -47,8 +48,7 @@ void CBitmap0::loadFromResources()
             continue;
         surface = ImageLoader::load(path.c_str(), extension);
         if (!surface) {
-            std::printf("*** Bitmap Nr.:%ld could not be decoded (%s).\n", resourceNumber, path.c_str());
-            std::fflush(stdout);
+            LogDiagnostic("*** Bitmap Nr.:%ld could not be decoded (%s).", resourceNumber, path.c_str());
             return;
         }
         width = cairo_image_surface_get_width(surface);
@@ -56,8 +56,7 @@ void CBitmap0::loadFromResources()
         noAlpha = cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32;
         return;
     }
-    std::printf("*** Bitmap Nr.:%d not found.\n", int(resourceNumber));
-    std::fflush(stdout);
+    LogDiagnostic("*** Bitmap Nr.:%d not found.", int(resourceNumber));
 }
 
 void CBitmap0::setTransparentColor(const CColor& colour)

@@ -192,13 +192,18 @@ bool CFrame0::onMouseMoved(CPoint0& where, long buttons)
     return true;
 }
 
-bool CFrame0::onWheel(const CPoint0& where, CMouseWheelAxis, float distance, long)
+bool CFrame0::onWheel(const CPoint0& where, CMouseWheelAxis axis, float distance, long)
 {
     if (!wheelCallback)
         return false;
     CPoint0 point = where;
     const long whole = long(distance);
-    wheelCallback(nullptr, point, whole, whole, callbackUser);
+    // The vertical wheel in the first distance, the horizontal one (a touchpad's sideways
+    // swipe) in the second with the first 0, so a user of the first never sees it.
+    if (axis == kMouseWheelAxisY)
+        wheelCallback(nullptr, point, whole, whole, callbackUser);
+    else
+        wheelCallback(nullptr, point, 0, whole, callbackUser);
     return true;
 }
 

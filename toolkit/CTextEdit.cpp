@@ -388,7 +388,10 @@ void CTextEdit::onKey(XKeyEvent& event)
         return;
     case XK_Tab:
     case XK_ISO_Left_Tab:
-        looseFocus();
+        if (tabHook)
+            tabHook(hookContext, keysym == XK_ISO_Left_Tab || shift);
+        else
+            looseFocus();
         return;
     case XK_BackSpace:
         editing.backspace();
@@ -426,6 +429,15 @@ void CTextEdit::onKey(XKeyEvent& event)
         break;
     }
     render();
+    raise(changeHook);
+}
+
+void CTextEdit::selectAll()
+{
+    if (!isEditing())
+        return;
+    editing.selectAll();
+    render();
 }
 
 void CTextEdit::requestPaste(const char* selectionName)
@@ -451,6 +463,7 @@ void CTextEdit::receivePaste(XSelectionEvent& event)
             editing.insert(std::string(reinterpret_cast<char*>(data), count));
         XFree(data);
         render();
+        raise(changeHook);
     }
 }
 

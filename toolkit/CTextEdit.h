@@ -35,7 +35,18 @@ public:
     // Hooks set by the user: raised by Return / keypad Enter and by Escape, with hookContext.
     Hook returnHook = nullptr;
     Hook escapeHook = nullptr;
+    // Tab and Shift-Tab (backward): with a hook set the user moves the focus itself; without
+    // one the field just ends the edit.
+    typedef void (*TabHook)(void* context, bool backward);
+    TabHook tabHook = nullptr;
+    // Raised after every change of the text while editing.
+    Hook changeHook = nullptr;
     void* hookContext = nullptr;
+
+    // See TextField::setLimit; applies to typing and pasting.
+    void setLimit(TextField::Measure measure, size_t max) { editing.setLimit(measure, max); }
+    // Selects the whole text of an open field.
+    void selectAll();
 
     void setText(const char* text);
     static constexpr size_t kMaxTextBytes = 255;

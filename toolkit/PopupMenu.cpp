@@ -1,5 +1,7 @@
 #include "toolkit/PopupMenu.h"
 
+#include "port/Diagnostics.h"
+
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/ModalLoop.h"
@@ -9,7 +11,6 @@
 #include <X11/keysym.h>
 #include <algorithm>
 #include <cairo-xlib.h>
-#include <cstdio>
 #include <cstring>
 #include <poll.h>
 
@@ -237,7 +238,7 @@ int DoPopupMenu(void* event, void* view, int current, char** items, int count)
     auto* xEvent = static_cast<XEvent*>(event);
     auto* platform = static_cast<VSTGUI::X11View*>(view);
     if (xEvent)
-        std::printf("DoPopupMenu:event %d at %d,%d\n", xEvent->type, xEvent->xbutton.x_root, xEvent->xbutton.y_root);
+        LogDiagnostic("DoPopupMenu:event %d at %d,%d", xEvent->type, xEvent->xbutton.x_root, xEvent->xbutton.y_root);
     gSelectedMenuItem[0] = 0;
     if (!xEvent || !platform || !platform->isOpen() || count < 1 || !items)
         return -1;

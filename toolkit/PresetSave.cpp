@@ -1,10 +1,13 @@
 #include "toolkit/PresetSave.h"
 
+#include "port/Diagnostics.h"
+
 #include "toolkit/ButtonState.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/CTextEdit.h"
 #include "toolkit/ModalLoop.h"
+#include "toolkit/PanelStyle.h"
 #include "toolkit/PopupMenu.h"
 #include "toolkit/ResourceFolder.h"
 #include "toolkit/X11View.h"
@@ -17,26 +20,20 @@
 namespace VSTGUI {
 namespace {
 
-const CColor kDialogBack(236, 236, 236, 255);
-const CColor kDialogText(30, 30, 30, 255);
-const CColor kEdge(140, 140, 140, 255);
-const CColor kDefaultButton(56, 117, 215, 255);
-const CColor kPressedButton(190, 190, 190, 255);
-
 std::string afterColon(const std::string& text)
 {
     const size_t colon = text.find(':');
     return colon == std::string::npos ? text : text.substr(colon + 1);
 }
 
-CFontDesc& dialogFont()
-{
-    static CFontDesc* font = new CFontDesc("Lucida Grande", 13, kNormalFace);
-    return *font;
-}
-
 void returnHook(void* dialog) { static_cast<PresetSave*>(dialog)->OnOK(); }
 void escapeHook(void* dialog) { static_cast<PresetSave*>(dialog)->OnCANCEL(); }
+void tabHook(void* dialog, bool backward) { static_cast<PresetSave*>(dialog)->moveFocus(backward); }
+void changeHook(void* dialog)
+{
+    auto* save = static_cast<PresetSave*>(dialog);
+    save->invalidRect(save->counterRect());
+}
 
 } // namespace
 
@@ -49,12 +46,78 @@ PresetSave::PresetSave(const InterfaceFile& file, unsigned long transientFor)
     callbackUser = this;
     if (const InterfaceElement* field = layout.outlet("mName")) {
         nameField = new CTextEdit(field->rect, nullptr, 0);
-        nameField->setFont(&dialogFont());
+        nameField->setFont(PanelStyle::textFont());
+        nameField->setFontColor(PanelStyle::kAccent);
+        nameField->setBackColor(PanelStyle::kGlass);
         nameField->returnHook = returnHook;
         nameField->escapeHook = escapeHook;
+        nameField->tabHook = tabHook;
+        nameField->changeHook = changeHook;
         nameField->hookContext = this;
         addView(nameField);
     }
+    for (const InterfaceElement& element : layout.elements())
+        if (element.kind == "popup" || element.kind == "field")
+            focusOrder.push_back(&element);
+    for (const InterfaceElement& element : layout.elements())
+        if (element.kind == "button")
+            focusOrder.push_back(&element);
+}
+
+void PresetSave::setNameLimit(const PresetNameLimit& limit)
+{
+    if (!nameField || !limit.measure)
+        return;
+    nameField->setLimit(limit.measure, limit.maxUnits);
+    nameLimit = limit;
+}
+
+CRect0 PresetSave::counterRect() const
+{
+    const InterfaceElement* field = layout.outlet("mName");
+    if (!field)
+        return CRect0();
+    return CRect0(field->rect.left, field->rect.bottom + 2, field->rect.right, field->rect.bottom + 20);
+}
+
+std::string PresetSave::focusedElement() const
+{
+    if (focus >= focusOrder.size())
+        return std::string();
+    const InterfaceElement* element = focusOrder[focus];
+    return element->name != "-" ? element->name : element->action;
+}
+
+void PresetSave::setFocusTo(size_t index)
+{
+    if (focusOrder.empty())
+        return;
+    focus = index % focusOrder.size();
+    auto* platform = static_cast<X11View*>(getPlatformView());
+    if (focusOrder[focus]->kind == "field") {
+        focusName();
+    } else {
+        if (nameField && nameField->isEditing())
+            nameField->looseFocus();
+        if (platform)
+            platform->takeKeyboardFocus(); // the dialog's own keys: list and buttons
+    }
+    invalidRect(size);
+}
+
+void PresetSave::moveFocus(bool backward)
+{
+    if (focusOrder.empty())
+        return;
+    setFocusTo(backward ? focus + focusOrder.size() - 1 : focus + 1);
+}
+
+void PresetSave::activate(const InterfaceElement* element)
+{
+    if (element->action == "OnOK:")
+        OnOK();
+    else if (element->action == "OnCANCEL:")
+        OnCANCEL();
 }
 
 PresetSave::~PresetSave() = default; // the frame releases the name field
@@ -78,8 +141,11 @@ void PresetSave::OnSELECT(int index)
     if (index < 0 || index >= int(listTitles.size()))
         return;
     selected = index;
-    if (nameField)
+    if (nameField) {
+        // The slot's name is proposed selected: typing replaces it.
         nameField->setText(afterColon(listTitles[size_t(index)]).c_str());
+        nameField->selectAll();
+    }
     invalidRect(size);
 }
 
@@ -94,8 +160,13 @@ std::string PresetSave::getName() const
 
 void PresetSave::focusName()
 {
-    if (nameField)
-        nameField->takeFocus();
+    if (!nameField)
+        return;
+    for (size_t i = 0; i < focusOrder.size(); ++i)
+        if (focusOrder[i]->kind == "field")
+            focus = i;
+    nameField->takeFocus();
+    nameField->selectAll();
 }
 
 CRect0 PresetSave::elementRect(const std::string& nameOrAction) const
@@ -115,19 +186,44 @@ const InterfaceElement* PresetSave::elementAt(const CPoint0& where) const
     return nullptr;
 }
 
-bool PresetSave::onKeyDown(unsigned long keysym, long)
+bool PresetSave::onKeyDown(unsigned long keysym, long modifiers)
 {
+    const InterfaceElement* focused = focus < focusOrder.size() ? focusOrder[focus] : nullptr;
+    const bool onList = focused && focused->kind == "popup";
+    const bool onButton = focused && focused->kind == "button";
     switch (keysym) {
     case XK_Return:
     case XK_KP_Enter:
-        OnOK();
+        if (onButton)
+            activate(focused);
+        else
+            OnOK();
         return true;
+    case XK_space:
+        if (onButton)
+            activate(focused);
+        else if (onList)
+            openList();
+        return onButton || onList;
     case XK_Escape:
         OnCANCEL();
         return true;
     case XK_Tab:
     case XK_ISO_Left_Tab:
-        focusName();
+        moveFocus(keysym == XK_ISO_Left_Tab || (modifiers & kShift));
+        return true;
+    case XK_Up:
+    case XK_KP_Up:
+    case XK_Down:
+    case XK_KP_Down:
+        if (!onList)
+            return false;
+        {
+            const int step = (keysym == XK_Up || keysym == XK_KP_Up) ? -1 : 1;
+            const int next = std::clamp(selected + step, 0, int(listTitles.size()) - 1);
+            if (next != selected && next >= 0)
+                OnSELECT(next);
+        }
         return true;
     default:
         return false;
@@ -153,41 +249,42 @@ void PresetSave::mouseUpThunk(CDrawContext*, CPoint0& where, long buttons, void*
 
 void PresetSave::paint(CDrawContext* context)
 {
-    context->setFont(&dialogFont());
-    context->setFillColor(kDialogBack);
-    context->drawRect(size, kDrawFilled);
-    context->setFrameColor(kEdge);
+    PanelStyle::paintBackground(context, size);
+    const InterfaceElement* focused = focus < focusOrder.size() ? focusOrder[focus] : nullptr;
     for (const InterfaceElement& element : layout.elements()) {
         const CRect0& r = element.rect;
-        std::string caption = element.title;
-        int align = kCenterText;
-        CRect0 textRect = r;
-        context->setFontColor(kDialogText);
+        const bool hasFocus = &element == focused;
+        context->setFont(PanelStyle::textFont());
         if (element.kind == "label") {
-            align = kLeftText;
+            context->setFontColor(PanelStyle::kLabel);
+            context->drawString(element.title.c_str(), r, false, kLeftText);
         } else if (element.kind == "popup") {
-            context->setFillColor(kWhiteCColor);
-            context->drawRect(r, kDrawFilledAndStroked);
-            caption = (selected >= 0 ? listTitles[size_t(selected)] : std::string()) ;
-            textRect = CRect0(r.left + 6, r.top, r.right - 20, r.bottom);
-            align = kLeftText;
+            PanelStyle::paintWell(context, r, hasFocus);
+            context->setFontColor(PanelStyle::kAccent);
+            const std::string caption = selected >= 0 ? listTitles[size_t(selected)] : std::string();
+            context->drawString(caption.c_str(), CRect0(r.left + 6, r.top, r.right - 20, r.bottom), false, kLeftText);
             context->drawString("\u25BE", CRect0(r.right - 18, r.top, r.right - 4, r.bottom), false, kCenterText);
         } else if (element.kind == "field") {
-            context->setFillColor(kWhiteCColor);
-            context->drawRect(r, kDrawFilledAndStroked);
+            PanelStyle::paintWell(context, r, hasFocus);
+            context->setFontColor(PanelStyle::kAccent);
             if (nameField && !nameField->isEditing())
-                caption = nameField->getTextString();
-            textRect = CRect0(r.left + 3, r.top, r.right - 2, r.bottom);
-            align = kLeftText;
+                context->drawString(nameField->getTextString().c_str(), CRect0(r.left + 3, r.top, r.right - 2, r.bottom),
+                                    false, kLeftText);
         } else if (element.kind == "button") {
-            const bool isDefault = element.action == "OnOK:";
-            context->setFillColor(&element == pressedElement ? kPressedButton
-                                                              : (isDefault ? kDefaultButton : kWhiteCColor));
-            context->drawRect(r, kDrawFilledAndStroked);
-            if (isDefault && &element != pressedElement)
-                context->setFontColor(kWhiteCColor);
+            PanelStyle::paintButton(context, r, element.title, element.action == "OnOK:", &element == pressedElement,
+                                    hasFocus);
         }
-        context->drawString(caption.c_str(), textRect, false, align);
+    }
+    if (nameLimit.measure && nameField) {
+        // How much of the stored name the typed one takes; full shows in the display colour.
+        const std::string& current = nameField->isEditing() ? nameField->field().text() : nameField->getTextString();
+        const size_t limit = nameLimit.maxUnits;
+        const size_t used = std::min(limit, nameLimit.measure(current.c_str()));
+        char counter[64];
+        std::snprintf(counter, sizeof counter, used >= limit ? "%zu of %zu bytes: full" : "%zu of %zu bytes", used,
+                      limit);
+        context->setFontColor(used >= limit ? PanelStyle::kAccent : PanelStyle::kLabel);
+        context->drawString(counter, counterRect(), false, kRightText);
     }
 }
 
@@ -215,10 +312,7 @@ void PresetSave::released(const CPoint0& where)
     invalidRect(element->rect);
     if (!element->rect.pointInside(where))
         return;
-    if (element->action == "OnOK:")
-        OnOK();
-    else if (element->action == "OnCANCEL:")
-        OnCANCEL();
+    activate(element);
 }
 
 void PresetSave::openList()
@@ -246,12 +340,12 @@ PresetSaveController::PresetSaveController(const char* interfaceName, unsigned l
     InterfaceFile layout;
     std::string error;
     if (!layout.load(folder + interfaceName, error)) {
-        std::printf("*** Interface %s: %s\n", interfaceName, error.c_str());
+        LogDiagnostic("*** Interface %s: %s", interfaceName, error.c_str());
         return;
     }
     for (const char* required : {"mList", "mName"}) {
         if (!layout.outlet(required)) {
-            std::printf("*** Interface %s: no %s\n", interfaceName, required);
+            LogDiagnostic("*** Interface %s: no %s", interfaceName, required);
             return;
         }
     }
@@ -270,7 +364,8 @@ PresetSaveController::~PresetSaveController()
 
 } // namespace VSTGUI
 
-int DoModalPresetDialog(void* view, char* name, int size, int current, char** names, int count)
+int DoModalPresetDialog(void* view, char* name, int size, int current, char** names, int count,
+                        const PresetNameLimit* limit)
 {
     static bool running = false;
     if (running)
@@ -282,6 +377,8 @@ int DoModalPresetDialog(void* view, char* name, int size, int current, char** na
         VSTGUI::PresetSaveController controller("PresetSave", platform ? platform->getTopLevel() : 0);
         VSTGUI::PresetSave* dialog = controller.window();
         if (dialog) {
+            if (limit)
+                dialog->setNameLimit(*limit);
             dialog->setInfo(current, names, count);
             dialog->focusName();
             std::vector<Display*> displays{static_cast<VSTGUI::X11View*>(dialog->getPlatformView())->getDisplay()};

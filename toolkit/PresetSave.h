@@ -9,10 +9,18 @@
 #include <string>
 #include <vector>
 
+// How much a name may hold, in the units of measure (the stored encoding's bytes).
+struct PresetNameLimit {
+    size_t (*measure)(const char* utf8);
+    size_t maxUnits;
+};
+
 // Runs the save dialog over view (the frame's platform view, or null) with the programs'
 // names. Returns the chosen program and fills name (at most size bytes, terminated), or -1
 // when cancelled, when a save dialog is already running or when the dialog cannot be shown.
-int DoModalPresetDialog(void* view, char* name, int size, int current, char** names, int count);
+// With a limit the name field stops taking characters at it and shows how much is used.
+int DoModalPresetDialog(void* view, char* name, int size, int current, char** names, int count,
+                        const PresetNameLimit* limit = nullptr);
 
 namespace VSTGUI {
 
@@ -40,6 +48,13 @@ public:
     bool isFinished() const { return code != 0; }
     // Opens the name field with its text selected and the keyboard focus.
     void focusName();
+    void setNameLimit(const PresetNameLimit& limit);
+    // Tab order: the list, the name, then the buttons as the file lists them.
+    void moveFocus(bool backward);
+    // The focused element (outlet name or action, as elementRect takes it).
+    std::string focusedElement() const;
+    // Where the name's use of its limit is shown.
+    CRect0 counterRect() const;
     // Where an element sits: by outlet name or by action; empty when absent.
     CRect0 elementRect(const std::string& nameOrAction) const;
     const std::vector<std::string>& listItems() const { return listTitles; }
@@ -56,6 +71,12 @@ private:
     void released(const CPoint0& where);
     void openList();
     const InterfaceElement* elementAt(const CPoint0& where) const;
+    void setFocusTo(size_t index);
+    void activate(const InterfaceElement* element);
+
+    std::vector<const InterfaceElement*> focusOrder;
+    size_t focus = 0;
+    PresetNameLimit nameLimit {nullptr, 0};
 
     InterfaceFile layout;
     std::vector<std::string> listTitles;

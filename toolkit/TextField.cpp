@@ -85,7 +85,12 @@ void TextField::insert(const std::string& text)
         }
         const unsigned char lead = static_cast<unsigned char>(text[i]);
         if (length > 1 || (lead >= 0x20 && lead != 0x7F)) {
-            accepted.append(text, i, length);
+            const std::string one = text.substr(i, length);
+            std::string candidate = content;
+            candidate.insert(caretPos, accepted + one);
+            if (!fits(candidate))
+                break; // full: the rest is not taken
+            accepted += one;
             --room;
         }
         i += length;

@@ -10,6 +10,18 @@ class TextField {
 public:
     static constexpr size_t kMaxCharacters = 255;
 
+    // A limit in the units of measure (e.g. the bytes of another encoding), on top of the
+    // character limit: insert takes characters only while the measured text stays within max.
+    typedef size_t (*Measure)(const char* utf8);
+    void setLimit(Measure measure, size_t max)
+    {
+        limitMeasure = measure;
+        limitMax = max;
+    }
+    // The measured size of the text (0 without a limit) and whether it is at the limit.
+    size_t measured() const { return limitMeasure ? limitMeasure(content.c_str()) : 0; }
+    size_t limit() const { return limitMeasure ? limitMax : 0; }
+
     // Replaces the text (cut to the limit) and puts the caret at its end.
     void setText(const std::string& text);
     const std::string& text() const { return content; }
@@ -39,7 +51,11 @@ private:
     size_t previousBoundary(size_t offset) const;
     size_t nextBoundary(size_t offset) const;
 
+    bool fits(const std::string& candidate) const { return !limitMeasure || limitMeasure(candidate.c_str()) <= limitMax; }
+
     std::string content;
+    Measure limitMeasure = nullptr;
+    size_t limitMax = 0;
     size_t caretPos = 0;
     size_t anchor = 0;
 };

@@ -15,13 +15,17 @@
 namespace VSTGUI {
 namespace {
 
-constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask
-                            | KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
+constexpr long kKeyMask = KeyPressMask | KeyReleaseMask;
+// An embedded panel selects no keys: X then passes them up to the host's window, so the
+// host's shortcuts work with the pointer over the panel. Text fields take the keys they need
+// in windows of their own; top-level dialogs select keys for their own handling.
+constexpr long kEmbeddedMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask
+                               | StructureNotifyMask | FocusChangeMask;
 
 Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }
 
 // Places a dialog over the middle of the window it belongs to.
-void centreOver(Display* display, Window window, Window owner, int width, int height)
+void placeOver(Display* display, Window window, Window owner, int width, int height)
 {
     XWindowAttributes ownerAttributes;
     if (!owner || !XGetWindowAttributes(display, owner, &ownerAttributes))
@@ -72,7 +76,7 @@ void X11View::createWindow(Window parent, const char* title, Window transientFor
     const Window root = DefaultRootWindow(display);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None; // every exposed pixel is painted by the frame
-    attributes.event_mask = kEventMask;
+    attributes.event_mask = parent ? kEmbeddedMask : kEmbeddedMask | kKeyMask;
     attributes.bit_gravity = NorthWestGravity;
     window = XCreateWindow(display, parent ? parent : root, 0, 0, unsigned(width), unsigned(height), 0, CopyFromParent,
                            InputOutput, CopyFromParent, CWBackPixmap | CWEventMask | CWBitGravity, &attributes);
@@ -100,7 +104,7 @@ void X11View::createWindow(Window parent, const char* title, Window transientFor
         XFree(hints);
         if (transientFor) {
             XSetTransientForHint(display, window, transientFor);
-            centreOver(display, window, transientFor, width, height);
+            placeOver(display, window, transientFor, width, height);
         }
     }
     registerWindow(display, window);
@@ -170,6 +174,12 @@ void X11View::resize(int w, int h)
         cairo_xlib_surface_set_size(surface, w, h);
     if (window)
         XResizeWindow(display, window, unsigned(w), unsigned(h));
+}
+
+void X11View::centreOver(Window owner)
+{
+    placeOver(display, window, owner, width, height);
+    XSync(display, False);
 }
 
 void X11View::takeKeyboardFocus()

@@ -33,6 +33,8 @@ public:
     const void* modalGroup() const override { return frame; }
     void flush();
     void resize(int width, int height);
+    // Moves this (top-level) window over the middle of owner.
+    void centreOver(Window owner);
     // Gives the keyboard focus to this view's window (when it can be focused).
     void takeKeyboardFocus();
 

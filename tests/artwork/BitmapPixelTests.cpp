@@ -170,8 +170,8 @@ TEST(OpaqueControls, AreOpaqueAndMatchThePanelAtTheirCorners)
     };
     for (const Opaque& c : {Opaque{5020, 112, 78, 61}, Opaque{3002, 18, 12, 2}, Opaque{3003, 18, 12, 2},
                             Opaque{3012, 103, 12, 2}, Opaque{3011, 103, 12, 2}, Opaque{3010, 385, 302, 2},
-                            Opaque{3009, 385, 302, 2}, Opaque{5019, 263, 185, 3}, Opaque{5017, 275, 12, 2},
-                            Opaque{5016, 352, 12, 1}}) {
+                            Opaque{3009, 385, 302, 2}, Opaque{5019, 263, 185, 3}, Opaque{5017, 383, 12, 2},
+                            Opaque{5016, 460, 12, 1}}) {
         const ArtworkImage image(c.number);
         const int w = image.width(), h = image.height() / c.frames;
         int seeThrough = 0;

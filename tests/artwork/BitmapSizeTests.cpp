@@ -51,7 +51,7 @@ TEST(ArtworkSizes, EachSwitchHasTwoLooksOfOneSizeWithTwoWholeFrames)
 TEST(ArtworkSizes, ChangedMarkFillsTheChangedMarkerArea)
 {
     const ArtworkImage mark(5017);
-    EXPECT_EQ(mark.width(), 343 - 275);
+    EXPECT_EQ(mark.width(), 451 - 383);
     EXPECT_EQ(mark.height() / 2, 43 - 12);
 }
 

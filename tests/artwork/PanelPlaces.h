@@ -51,8 +51,8 @@ inline std::vector<Place> editorPlaces()
         {"output gain knob", 678, 261, 0, 0, 729, 312},
         {"Output Level display", 676, 222, 0, 0, 711, 236},
         {"time-mode indicator", 263, 185, 5019, 3, 0, 0},
-        {"save button", 352, 12, 5016, 1, 0, 0}, // clicked over its whole height
-        {"changed mark", 275, 12, 0, 0, 343, 43},
+        {"save button", 460, 12, 5016, 2, 0, 0}, // clicked on its drawn half
+        {"changed mark", 383, 12, 0, 0, 451, 43},
         {"input left meter", 46, 82, 3008, 0, 0, 0},
         {"input right meter", 55, 82, 3008, 0, 0, 0},
         {"output left meter", 703, 82, 3008, 0, 0, 0},

@@ -141,14 +141,14 @@ TEST_F(KnobTest, PointerOnTheCentreChangesNothing)
     EXPECT_EQ(log.count(), 0u);
 }
 
-TEST_F(KnobTest, EveryDragStepReportsButAnUnchangedValueDoesNot)
+TEST_F(KnobTest, EveryTurningStepReportsButAnUnchangedValueDoesNot)
 {
     ASSERT_TRUE(knob.PtInControl(kAbove));
     EXPECT_TRUE(knob.IsTracking());
-    knob.MouseMove(kLeft, nullptr);
-    knob.MouseMove(kLeft, nullptr);
-    EXPECT_EQ(log.count(), 2u);
-    EXPECT_EQ(log.reports[0].value, log.reports[1].value);
+    knob.MouseMove(kLeft, nullptr); // a quarter turn back: 180 to 90 degrees
+    knob.MouseMove(kLeft, nullptr); // no turn: nothing to report
+    EXPECT_EQ(log.count(), 1u);
+    EXPECT_FLOAT_EQ(log.reports[0].value, 0.2f);
     knob.LButtonUp(kLeft, nullptr);
     EXPECT_FALSE(knob.IsTracking());
 
@@ -163,19 +163,40 @@ TEST_F(KnobTest, EveryDragStepReportsButAnUnchangedValueDoesNot)
     EXPECT_EQ(canvas.frameAt(35, 45, kFrames), 15);
 }
 
-TEST_F(KnobTest, ClickTakesTheReleaseAngleAndAReleaseWithoutPressDoesNothing)
+TEST_F(KnobTest, ClickLeavesTheValueAndAReleaseWithoutPressDoesNothing)
 {
-    drag(kLeft, {});
-    EXPECT_FLOAT_EQ(knob.GetValue(), 0.2f);
-    EXPECT_EQ(log.count(), 1u);
+    drag(kLeft, {}); // pressed and released on the left, far from where the knob points
+    EXPECT_EQ(knob.GetValue(), 0.5f);
+    EXPECT_EQ(log.count(), 0u);
 
     // A drag that began elsewhere: the release reaches a knob that is not tracking.
     EXPECT_TRUE(knob.HitTest(kRight));
     EXPECT_FALSE(knob.IsTracking());
     knob.LButtonUp(kRight, nullptr);
-    EXPECT_FLOAT_EQ(knob.GetValue(), 0.2f);
-    EXPECT_EQ(log.count(), 1u);
+    EXPECT_EQ(knob.GetValue(), 0.5f);
+    EXPECT_EQ(log.count(), 0u);
     EXPECT_FALSE(knob.PtInControl(CPoint(5, 5)));
+}
+
+TEST_F(KnobTest, DragTurnsFromWhereItIsGrabbedAndFineWithShift)
+{
+    // At its maximum, grabbed on the left half and turned back a quarter: it follows.
+    knob.SetValue(1.0f, nullptr, 0);
+    drag(kLeft, {kBelowLeft, kBelow});
+    EXPECT_FLOAT_EQ(knob.GetValue(), 0.7f); // 330 - 90 degrees
+    // Past the end it stops, and turns back at once.
+    drag(kBelowLeft, {kLeft, kAbove, kRight, kBelowRight});
+    EXPECT_EQ(knob.GetValue(), 1.0f);
+    drag(kBelowRight, {kRight});
+    EXPECT_FLOAT_EQ(knob.GetValue(), 0.85f);
+    // Shift: a quarter turn of the pointer turns the knob 9 degrees.
+    knob.SetValue(0.5f, nullptr, 0);
+    knob.SetFineDrag(true);
+    drag(kAbove, {kRight});
+    knob.SetFineDrag(false);
+    EXPECT_FLOAT_EQ(knob.GetValue(), 0.53f);
+    drag(kAbove, {kRight});
+    EXPECT_FLOAT_EQ(knob.GetValue(), 0.83f);
 }
 
 TEST_F(KnobTest, DoubleClickResetsToTheDefaultAndItsReleaseKeepsIt)
@@ -193,9 +214,9 @@ TEST_F(KnobTest, DoubleClickResetsToTheDefaultAndItsReleaseKeepsIt)
     knob.SetReferenceParam(&param);
     knob.SetValue(0.8f, nullptr, 0);
 
-    // First click of the double-click: the knob takes the click's angle.
+    // First click of the double-click: the knob stays where it is.
     drag(kLeft, {});
-    EXPECT_FLOAT_EQ(knob.GetValue(), 0.2f);
+    EXPECT_FLOAT_EQ(knob.GetValue(), 0.8f);
     // Second press arrives as a double-click; then a little movement and the release.
     ASSERT_TRUE(knob.PtInControl(kRight));
     Canvas canvas;
@@ -208,12 +229,12 @@ TEST_F(KnobTest, DoubleClickResetsToTheDefaultAndItsReleaseKeepsIt)
     EXPECT_FALSE(knob.IsTracking());
     EXPECT_EQ(knob.GetValue(), 0.25f);
     EXPECT_EQ(knob.GetAngle(), 105.0);
-    ASSERT_EQ(log.count(), 2u);
-    EXPECT_EQ(log.reports[1].value, 0.25f);
+    ASSERT_EQ(log.count(), 1u); // the reset alone: neither click turned the knob
+    EXPECT_EQ(log.reports[0].value, 0.25f);
 
-    // The next drag works normally again.
+    // The next drag works normally again: a quarter turn from the default.
     drag(kAbove, {kRight});
-    EXPECT_FLOAT_EQ(knob.GetValue(), 0.8f);
+    EXPECT_FLOAT_EQ(knob.GetValue(), 0.55f);
 }
 
 TEST_F(KnobTest, FollowsItsParameterAtIdle)

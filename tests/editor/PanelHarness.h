@@ -62,11 +62,11 @@ public:
         if (list) XFree(list);
         return result;
     }
-    Window createWindow(int x, int y, int width, int height, const char* name)
+    Window createWindow(int x, int y, int width, int height, const char* name, long events = 0)
     {
         XSetWindowAttributes attributes {};
         attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
-        attributes.event_mask = StructureNotifyMask;
+        attributes.event_mask = StructureNotifyMask | events;
         const Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, unsigned(width),
                                             unsigned(height), 0, CopyFromParent, InputOutput, CopyFromParent,
                                             CWBackPixel | CWEventMask, &attributes);
@@ -110,7 +110,10 @@ public:
             width = rect->right - rect->left;
             height = rect->bottom - rect->top;
         }
-        host = x.createWindow(left, top, width > 0 ? width : 100, height > 0 ? height : 100, "panel host");
+        // As a host's window: the panel at its top, a band of the host's own below it, and
+        // the host's keys (its shortcuts) selected.
+        host = x.createWindow(left, top, width > 0 ? width : 100, (height > 0 ? height : 100) + kHostBand,
+                              "panel host", KeyPressMask);
     }
     ~PanelSession()
     {
@@ -190,7 +193,18 @@ public:
     // Host callbacks of one opcode, in order.
     std::vector<HostEvent> Events(int32_t opcode) { return fx.EventsOf(opcode); }
 
+    // Key presses that reached the host's window since the last call.
+    int HostKeyPresses()
+    {
+        XSync(x.display, False);
+        int count = 0;
+        XEvent event;
+        while (XCheckWindowEvent(x.display, host, KeyPressMask, &event)) ++count;
+        return count;
+    }
+
     static constexpr int kBlock = 256;
+    static constexpr int kHostBand = 40;
     VstInstance fx;
     XDriver& x;
     Window host = 0;
@@ -203,7 +217,7 @@ private:
 };
 
 // Panel point of the save button, and the height of one pop-up menu row on this screen.
-constexpr int kSaveX = 367, kSaveY = 27;
+constexpr int kSaveX = 475, kSaveY = 27;
 constexpr int kMenuRow = 20;
 
 // Saves the current settings as program slot under name through the save dialog: picks the

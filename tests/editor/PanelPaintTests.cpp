@@ -134,9 +134,23 @@ TEST_F(PanelViewTest, LayoutFollowsTheTable)
     EXPECT_EQ(controls[16]->GetRect(), CRect(385, 302, 464, 318)); // HPF switch: one frame of 3010
     EXPECT_EQ(controls[18]->GetRect(), CRect(18, 12, 48, 42));
     EXPECT_EQ(controls[24]->GetRect(), CRect(263, 185, 455, 201)); // indicator: a third of 5019
-    EXPECT_EQ(view().ChangedMarkRect(), CRect(275, 12, 343, 43));
+    EXPECT_EQ(view().ChangedMarkRect(), CRect(383, 12, 451, 43));
     for (int i = 0; i < 4; ++i) EXPECT_EQ(view().Meters().Level(i), -38.0f);
     EXPECT_TRUE(effect->IsEditorViewOpen());
+}
+
+TEST_F(PanelViewTest, HeaderShowsTheCurrentProgramsName)
+{
+    char name[32] = {};
+    effect->getProgramName(name);
+    EXPECT_STREQ(view().ShownProgramName(), name);
+    effect->setProgram(3); // as a host would
+    view().idle(nullptr);
+    effect->getProgramName(name);
+    EXPECT_STREQ(view().ShownProgramName(), name);
+    effect->SaveProgram(6, CString("\x83\x41 Echo")); // a Shift-JIS name, shown as UTF-8
+    view().idle(nullptr);
+    EXPECT_STREQ(view().ShownProgramName(), "\xE3\x82\xA2 Echo");
 }
 
 TEST_F(PanelViewTest, TimeModeSwitchesTheKnobAndTheFields)
@@ -209,7 +223,7 @@ TEST_F(PanelViewTest, KnobDragOpensOneGestureUntilTheRelease)
     view().OnMouseMove(nullptr, CPoint(556, 90));
     view().OnLButtonUp(nullptr, CPoint(556, 90));
     const std::vector<VstInt32> calls = EditCalls(kFeedBack);
-    ASSERT_EQ(calls.size(), 5u);
+    ASSERT_EQ(calls.size(), 4u); // begin, an automation per turning move, end
     EXPECT_EQ(calls.front(), audioMasterBeginEdit);
     EXPECT_EQ(calls.back(), audioMasterEndEdit);
     EXPECT_GT(effect->getParameter(kFeedBack), before + 0.3f);
@@ -230,8 +244,8 @@ TEST_F(PanelViewTest, PaintComposesBackgroundControlsMetersAndMarks)
     EXPECT_EQ(Differences(painted, 3003, 18, 12, 30, 30), 0);
     EXPECT_EQ(Differences(painted, 3008, 46, 82, 7, 132), 0);
     EXPECT_EQ(Differences(painted, 3008, 712, 82, 7, 132), 0);
-    EXPECT_EQ(Differences(painted, 5016, 352, 12, 30, 30), 0);
-    EXPECT_EQ(Differences(painted, 5017, 275, 12, 68, 31), 0);
+    EXPECT_EQ(Differences(painted, 5016, 460, 12, 30, 30), 0);
+    EXPECT_EQ(Differences(painted, 5017, 383, 12, 68, 31), 0);
     EXPECT_EQ(Differences(painted, 5019, 263, 185, 192, 16), 0); // MS
     // The unit label lies over the background.
     EXPECT_GT(Differences(painted, 3005, 422, 99, 30, 20), 20);
@@ -243,7 +257,7 @@ TEST_F(PanelViewTest, PaintComposesBackgroundControlsMetersAndMarks)
     view().idle(nullptr);
     EXPECT_NEAR(view().Meters().Level(0), -6.0f, 0.001f); // the input gain of 0 dB is 1.00005
     painted = panel->Paint();
-    EXPECT_EQ(Differences(painted, 5017, 275, 12, 68, 31, 0, 31), 0);
+    EXPECT_EQ(Differences(painted, 5017, 383, 12, 68, 31, 0, 31), 0);
     EXPECT_EQ(Differences(painted, 3008, 46, 82, 7, 38), 0);
     EXPECT_EQ(Differences(painted, 3008, 46, 82 + 38, 7, 132 - 38, 7, 38), 0);
     cairo_surface_destroy(painted);

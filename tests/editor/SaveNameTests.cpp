@@ -1,5 +1,6 @@
 // Names typed in the save dialog become Shift-JIS program names of at most 23 bytes.
 #include "editor/SaveName.h"
+#include "toolkit/TextField.h"
 
 #include <gtest/gtest.h>
 
@@ -49,4 +50,27 @@ TEST(SaveName, CharactersShiftJisCannotHoldBecomeQuestionMarks)
     EXPECT_EQ(Saved("warm \xF0\x9F\x98\x80 lead"), "warm ? lead"); // an emoji
     EXPECT_EQ(Saved("bad\xFFutf8"), "bad?utf8");
     EXPECT_EQ(Saved("\xE3\x82\xA2\xF0\x9F\x98\x80"), "\x83\x41?");
+}
+
+TEST(SaveName, BytesCountedAsStoredForTheNameFieldsLimit)
+{
+    EXPECT_EQ(SjisNameBytes(""), 0u);
+    EXPECT_EQ(SjisNameBytes("Tape Echo"), 9u);
+    EXPECT_EQ(SjisNameBytes("\xE3\x82\xA2\xE3\x82\xA2"), 4u); // two katakana: two bytes each
+    EXPECT_EQ(SjisNameBytes("a\xF0\x9F\x98\x80"), 2u);        // the emoji is stored as "?"
+    EXPECT_EQ(SjisNameBytes(nullptr), 0u);
+}
+
+TEST(SaveName, TextFieldStopsAtTheStoredLimit)
+{
+    VSTGUI::TextField field;
+    field.setLimit(SjisNameBytes, kProgramNameBytes);
+    field.insert(std::string(40, 'w'));
+    EXPECT_EQ(field.text(), std::string(23, 'w'));
+    field.setText(std::string(21, 'x'));
+    field.insert("\xE3\x82\xA2\xE3\x82\xA2"); // the first katakana fits (23 bytes), the second not
+    EXPECT_EQ(field.text(), std::string(21, 'x') + "\xE3\x82\xA2");
+    field.selectAll();
+    field.insert("new"); // replacing a selection makes room again
+    EXPECT_EQ(field.text(), "new");
 }

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h> // before X11, whose macros clash with its names
 
 #include "TestImages.h"
+#include "port/Diagnostics.h"
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CFrame0.h"
 #include "toolkit/COffscreenContext.h"
 #include "toolkit/ResourceFolder.h"
+
+#include <string>
+#include <vector>
 
 
 using namespace VSTGUI;
@@ -33,12 +37,18 @@ TEST_F(BitmapTest, ResourceFolderGetsItsTrailingSlash)
     EXPECT_EQ(GetResourceFolder(), "");
 }
 
-TEST_F(BitmapTest, MissingNumberPrintsOneLineAndLeavesAnEmptyBitmap)
+TEST_F(BitmapTest, MissingNumberLogsOneLineAndLeavesAnEmptyBitmap)
 {
+    static std::vector<std::string> logged;
+    logged.clear();
+    SetDiagnosticSink([](const char* line) { logged.emplace_back(line); });
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     CBitmap0* bitmap = new CBitmap0(4242);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "*** Bitmap Nr.:4242 not found.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), ""); // the host's output stays clean
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    SetDiagnosticSink(nullptr);
+    EXPECT_EQ(logged, std::vector<std::string> {"*** Bitmap Nr.:4242 not found."});
     EXPECT_FALSE(bitmap->isLoaded());
     EXPECT_EQ(bitmap->getWidth(), 0);
     EXPECT_EQ(bitmap->getHeight(), 0);

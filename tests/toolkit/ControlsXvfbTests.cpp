@@ -238,16 +238,31 @@ protected:
 TEST_F(DialogTest, TypedNameAndReturnSaveTheCurrentProgram)
 {
     uint32_t okFill = 0;
+    int okCyan = 0, cancelCyan = 0;
     const int result = run({[&] { host.type("warm:lead"); },
                             [&] {
                                 const Window dialog = host.findWindow("Save Program");
-                                cairo_surface_t* shot = host.capture(dialog, 380, 150);
+                                cairo_surface_t* shot = host.capture(dialog, 380, 168);
                                 saveShot(shot, "save-dialog.png");
-                                okFill = pixelAt(shot, 290, 110);
+                                okFill = pixelAt(shot, 284, 128);
+                                // The display colour of the panel's text, red 101 green 224 blue 254.
+                                auto cyan = [&](int left) {
+                                    int n = 0;
+                                    for (int y = 124; y < 152; ++y)
+                                        for (int x = left + 4; x < left + 80; ++x) {
+                                            const uint32_t p = pixelAt(shot, x, y);
+                                            n += (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 170 && ((p >> 16) & 0xFF) < 150;
+                                        }
+                                    return n;
+                                };
+                                okCyan = cyan(280);
+                                cancelCyan = cyan(184);
                                 cairo_surface_destroy(shot);
                             },
                             [&] { host.tap(XK_Return); }});
-    EXPECT_EQ(okFill & 0xFFFFFF, 0x3875D7u); // OK is drawn as the default button
+    EXPECT_EQ(okFill & 0xFFFFFF, 0x44484Eu); // the panel's button metal, not a system blue
+    EXPECT_GT(okCyan, 10);                    // OK is the default: its caption in the display colour
+    EXPECT_EQ(cancelCyan, 0);
     EXPECT_EQ(result, 4);
     EXPECT_STREQ(name, "lead"); // the part after the first colon
 }

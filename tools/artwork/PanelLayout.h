@@ -66,8 +66,11 @@ inline constexpr Size kChangedMark{68, 31};
 // Top row.
 inline constexpr Rect kPowerSwitch = placeAt(18, 12, kPushButton);
 inline constexpr Rect kProgramButton = placeAt(103, 12, kPushButton);
-inline constexpr Rect kChangedMarkArea = placeAt(275, 12, kChangedMark);
-inline constexpr Rect kSaveButton = placeAt(352, 12, kPushButton); // the painted half
+// The current program's name, drawn by the editor on a glass beside PROGRAM, then the
+// changed mark and the save button.
+inline constexpr Rect kProgramNameDisplay{208, 17, 372, 37};
+inline constexpr Rect kChangedMarkArea = placeAt(383, 12, kChangedMark);
+inline constexpr Rect kSaveButton = placeAt(460, 12, kPushButton); // the painted half
 
 // Delay-time section.
 inline constexpr Rect kTimeKnob{112, 78, 225, 191};
@@ -125,7 +128,8 @@ struct Display {
     const char* unit;
 };
 
-inline constexpr std::array<Display, 11> kDisplays{{
+inline constexpr std::array<Display, 12> kDisplays{{
+    {kProgramNameDisplay, kProgramNameDisplay.grown(4, 4, 4), ""},
     // The glass runs on under the "ms" that the editor draws after the delay time.
     {kDelayTimeDisplay, {324, 86, 454, 127}, ""},
     {kBpmDisplay, largeGlass(kBpmDisplay), ""},
