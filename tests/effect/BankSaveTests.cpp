@@ -3,9 +3,7 @@
 #include "effect/BankFile.h"
 #include "tests/effect/EffectFixture.h"
 #include "tests/support/DamagedBanks.h"
-#include "tests/support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/PreferencesTest.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,11 +13,8 @@
 
 namespace {
 
-class BankSave : public ::testing::Test {
+class BankSave : public PreferencesTest {
 protected:
-    void SetUp() override { ASSERT_EQ(::mkdir(Folder().c_str(), 0755), 0); }
-    std::string Folder() const { return dir.Path() + "Kestrune/"; }
-    std::string BankPath() const { return Folder() + kDefaultBankName; }
     std::string AsidePath() const { return BankPath() + ".damaged"; }
 
     // One instance opens the bank and saves program 0 under a name.
@@ -38,9 +33,6 @@ protected:
         EXPECT_STREQ(programs[0].name, name);
         EXPECT_EQ(programs[0].values[kFeedBack], 0.25f);
     }
-
-    TempFolder dir;
-    ScopedEnv xdg {"XDG_CONFIG_HOME", dir.Path().c_str()};
 };
 
 std::set<std::string> Entries(const std::string& folder)

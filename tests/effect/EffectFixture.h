@@ -50,6 +50,16 @@ public:
     }
 
     void Set(int index, double target) { fx->setParameter(index, fx->GetParam(index)->NormFrom(target)); }
+    // The whole wet path at work: the line fed back and modulated, both filters in.
+    void AllAtWork(double delayMs, double feedback, double depth, double rate)
+    {
+        Set(kDelayTime, delayMs);
+        Set(kFeedBack, feedback);
+        Set(kDepth, depth);
+        Set(kRate, rate);
+        fx->setParameter(kHpfOn, 1.0f);
+        fx->setParameter(kLpfOn, 1.0f);
+    }
 
     // Processes left/right in place in blocks of the given size.
     void Run(std::vector<float>& left, std::vector<float>& right, int block)

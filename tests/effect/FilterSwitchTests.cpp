@@ -2,31 +2,7 @@
 // overshoot, and once the switch has faded the sound is exactly the steady one.
 #include "tests/effect/HostedEffect.h"
 
-#include <cmath>
-
 namespace {
-
-std::vector<float> Tone(double hz, double rate, size_t frames)
-{
-    std::vector<float> v(frames);
-    for (size_t i = 0; i < frames; ++i) v[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * hz * i / rate));
-    return v;
-}
-
-float LargestSecondDifference(const std::vector<float>& y, size_t from, size_t to)
-{
-    float largest = 0.0f;
-    for (size_t i = std::max<size_t>(from, 2); i < to; ++i)
-        largest = std::max(largest, std::fabs(y[i] - 2.0f * y[i - 1] + y[i - 2]));
-    return largest;
-}
-
-float Peak(const std::vector<float>& y, size_t from, size_t to)
-{
-    float largest = 0.0f;
-    for (size_t i = from; i < to; ++i) largest = std::max(largest, std::fabs(y[i]));
-    return largest;
-}
 
 struct SwitchCase {
     const char* name;

@@ -3,20 +3,9 @@
 // has no tempo to give.
 #include "tests/effect/HostedEffect.h"
 
-#include <cmath>
 #include <limits>
-#include <random>
 
 namespace {
-
-std::vector<float> Noise(size_t n, unsigned seed, float level)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> d(-level, level);
-    std::vector<float> v(n);
-    for (float& x : v) x = d(random);
-    return v;
-}
 
 // The nudged real values of the two gains at Input Level 0 dB and Output Level +6 dB.
 const double kInputGain = 1.00005f;

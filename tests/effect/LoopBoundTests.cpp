@@ -2,114 +2,24 @@
 // whole plug-in: the built bundle, loaded and driven as a host drives it. The levels
 // asserted here lie far below the output's safety limit, so they hold by the delay
 // engine alone.
-#include "effect/ParameterTable.h"
-#include "tools/host/VstHost.h"
-
-#include <gtest/gtest.h>
+#include "tests/effect/HostedEffect.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numbers>
-#include <random>
-#include <string>
-#include <vector>
 
 namespace {
 
-// Never unloaded: the drawing libraries the bundle pulls in keep caches that would
-// read as leaks once their code is gone.
-const VstLibrary& Library()
-{
-    static const VstLibrary* library = new VstLibrary(KESTRUNE_BUNDLE_DIR);
-    return *library;
-}
-
-constexpr int kBlock = 512;
-
-// One effect instance at a given rate, wet signal only, everything else at rest.
-class Plugin {
+// One effect instance at a given rate in blocks of 512, wet signal only.
+class Plugin : public HostedEffect {
 public:
-    explicit Plugin(int rate = 44100) : m_fx(Library()), m_rate(rate)
-    {
-        m_fx.Dispatch(effOpen);
-        m_fx.Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
-        m_fx.Dispatch(effSetBlockSize, 0, kBlock);
-        m_fx.Dispatch(effMainsChanged, 0, 1);
-        Set(kBalance, 1.0f);
-        Set(kOutputLevel, Norm(kOutputLevel, 0.0));
-        Set(kInputLevel, Norm(kInputLevel, 0.0));
-        Set(kFeedBack, 0.0f);
-        Set(kDepth, 0.0f);
-        Set(kHpfOn, 0.0f);
-        Set(kLpfOn, 0.0f);
-        Set(kTimeMode, 0.0f);
-    }
-
-    bool IsValid() const { return m_fx.IsValid(); }
-    VstInstance& Fx() { return m_fx; }
-    void Set(int index, float normalised) { m_fx.SetParameter(index, normalised); }
-    // A value in the units the panel shows (ms, %, Hz, dB).
-    void SetValue(int index, double shown) { Set(index, Norm(index, shown)); }
-    static float Norm(int index, double shown)
-    {
-        const ParamRow& row = AutomateParamMinMax_Tbl[index];
-        const double units = shown * std::pow(10.0, row.decimals);
-        return static_cast<float>((units - row.min) / (row.max - row.min));
-    }
-    std::string Display(int index) { return m_fx.ParameterDisplay(index); }
-
-    // Renders the same mono input on both channels; between blocks, before(frame)
-    // may automate. Returns the left output and checks that the right one matches.
-    template <typename Before> std::vector<float> Render(const std::vector<float>& in, Before before)
-    {
-        std::vector<float> l = in, r = in;
-        for (size_t done = 0; done < in.size(); done += kBlock) {
-            before(done);
-            const int n = static_cast<int>(std::min<size_t>(kBlock, in.size() - done));
-            float* io[2] = {l.data() + done, r.data() + done};
-            m_fx.ProcessReplacing(io, io, n);
-        }
-        EXPECT_EQ(l, r);
-        return l;
-    }
-    std::vector<float> Render(const std::vector<float>& in)
-    {
-        return Render(in, [](size_t) {});
-    }
-
-    size_t Frames(double seconds) const { return static_cast<size_t>(seconds * m_rate); }
-
-private:
-    VstInstance m_fx;
-    int m_rate;
+    explicit Plugin(double rate = 44100.0) : HostedEffect(rate, 512) { WetOnly(); }
 };
 
-float PeakOf(const std::vector<float>& v, size_t from, size_t to)
-{
-    float peak = 0.0f;
-    for (size_t k = from; k < std::min(to, v.size()); ++k) peak = std::max(peak, std::fabs(v[k]));
-    return peak;
-}
-
-std::vector<float> NoiseBurst(size_t total, size_t burst, unsigned seed, float level = 0.5f)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> d(-level, level);
-    std::vector<float> v(total, 0.0f);
-    for (size_t k = 0; k < burst; ++k) v[k] = d(random);
-    return v;
-}
-
-class LoopBound : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(Library().IsLoaded()) << Library().Error(); }
-};
+using LoopBound = BundleTest;
 
 } // namespace
 
@@ -130,10 +40,10 @@ TEST_F(LoopBound, AnySettingsAndAutomationGiveFiniteOutput)
         for (int change = 0; change < 3; ++change) {
             const int index = std::uniform_int_distribution<int>(1, kNumParams - 1)(random);
             const float pick = unit(random);
-            p.Set(index, pick < 0.2f ? 1.0f : pick < 0.3f ? 0.0f : unit(random));
+            p.Host().SetParameter(index, pick < 0.2f ? 1.0f : pick < 0.3f ? 0.0f : unit(random));
         }
-        if (unit(random) < 0.3f) p.Set(kFeedBack, 1.0f);
-        if (unit(random) < 0.3f) p.Set(kDepth, 1.0f);
+        if (unit(random) < 0.3f) p.Set(kFeedBack, 1000);
+        if (unit(random) < 0.3f) p.Set(kDepth, 1000);
     });
     for (size_t k = 0; k < out.size(); ++k) ASSERT_TRUE(std::isfinite(out[k])) << k;
 }
@@ -152,7 +62,7 @@ TEST_F(LoopBound, TailDecaysBelowFullFeedback)
         p.SetValue(kDepth, c.depth);
         p.SetValue(kRate, c.rate);
         const std::vector<float> out = p.Render(NoiseBurst(p.Frames(12.0), p.Frames(0.5), 3));
-        const float first = PeakOf(out, 0, p.Frames(1.0)), late = PeakOf(out, p.Frames(10.0), p.Frames(12.0));
+        const float first = Peak(out, 0, p.Frames(1.0)), late = Peak(out, p.Frames(10.0), p.Frames(12.0));
         EXPECT_GT(first, 0.1f) << c.delayMs << " ms, " << c.depth << " %, " << c.rate << " Hz";
         EXPECT_LT(first, 4.0f) << c.delayMs << " ms, " << c.depth << " %, " << c.rate << " Hz"; // below +12 dBFS
         EXPECT_LT(late, first) << c.delayMs << " ms, " << c.depth << " %, " << c.rate << " Hz";
@@ -170,7 +80,7 @@ TEST_F(LoopBound, ImpulseTailAtFullFeedbackDoesNotGrow)
     std::vector<float> in(p.Frames(32.0), 0.0f);
     in[0] = 1.0f;
     const std::vector<float> out = p.Render(in);
-    const float firstEcho = PeakOf(out, 0, p.Frames(0.25)), late = PeakOf(out, p.Frames(30.0), out.size());
+    const float firstEcho = Peak(out, 0, p.Frames(0.25)), late = Peak(out, p.Frames(30.0), out.size());
     EXPECT_GT(firstEcho, 0.05f);
     EXPECT_LE(late, firstEcho * std::pow(10.0f, 1.0f / 20.0f));
 }
@@ -185,16 +95,12 @@ TEST_F(LoopBound, DepthAutomationDoesNotClick)
         p.SetValue(kDelayTime, 20.0);
         p.SetValue(kRate, 2.0);
         p.SetValue(kDepth, automate ? 20.0 : 60.0);
-        std::vector<float> tone(p.Frames(1.2));
-        for (size_t k = 0; k < tone.size(); ++k) tone[k] = 0.5f * static_cast<float>(std::sin(2.0 * std::numbers::pi * 1000.0 * static_cast<double>(k) / 44100.0));
         const size_t step = p.Frames(0.02);
         double depth = 20.0;
-        std::vector<float> out = p.Render(tone, [&](size_t frame) {
-            if (automate && frame >= p.Frames(0.1) && frame % step < kBlock && depth < 60.0) p.SetValue(kDepth, ++depth);
+        const std::vector<float> out = p.Render(Tone(1000.0, 44100.0, p.Frames(1.2)), [&](size_t frame) {
+            if (automate && frame >= p.Frames(0.1) && frame % step < static_cast<size_t>(p.Block()) && depth < 60.0) p.SetValue(kDepth, ++depth);
         });
-        float spike = 0.0f;
-        for (size_t k = p.Frames(0.1); k < out.size(); ++k) spike = std::max(spike, std::fabs(out[k] - 2.0f * out[k - 1] + out[k - 2]));
-        return spike;
+        return LargestSecondDifference(out, p.Frames(0.1), out.size());
     };
     const float baseline = render(false), automated = render(true);
     EXPECT_GT(baseline, 0.01f);
@@ -220,13 +126,13 @@ TEST_F(LoopBound, ResetSoundsLikeANewInstance)
         configure(used);
         used.Render(NoiseBurst(used.Frames(1.0), used.Frames(1.0), 4));
         if (way == 0) {
-            used.Fx().Dispatch(effMainsChanged, 0, 0);
-            used.Fx().Dispatch(effMainsChanged, 0, 1);
+            used.Host().Dispatch(effMainsChanged, 0, 0);
+            used.Host().Dispatch(effMainsChanged, 0, 1);
         } else if (way == 1) {
-            used.Fx().Dispatch(effStartProcess);
+            used.Host().Dispatch(effStartProcess);
         } else {
-            used.Set(kOnOff, 0.0f);
-            used.Set(kOnOff, 1.0f);
+            used.Set(kOnOff, 0);
+            used.Set(kOnOff, 1);
         }
         EXPECT_EQ(used.Render(probe), expected) << "way " << way;
     }
@@ -264,7 +170,7 @@ TEST_F(LoopBound, ShortOfMemoryTheDisplayTellsTheDelayHeard)
             check(p.IsValid(), "instance");
             p.SetValue(kDelayTime, 1500.0);
             check(p.Display(kDelayTime) == "1500", "1500 ms fits at 44.1 kHz");
-            p.Fx().Dispatch(effSetSampleRate, 0, 0, nullptr, 192000.0f);
+            p.Host().Dispatch(effSetSampleRate, 0, 0, nullptr, 192000.0f);
             const std::string shown = p.Display(kDelayTime);
             const double ms = std::atof(shown.c_str());
             std::fprintf(stderr, "child: at 192 kHz DelayTime shows %s ms\n", shown.c_str());
@@ -279,8 +185,8 @@ TEST_F(LoopBound, ShortOfMemoryTheDisplayTellsTheDelayHeard)
             check(std::fabs(heard - ms) < 1.0, "the echo comes at the delay shown");
             p.SetValue(kDelayTime, 7000.0);
             check(p.Display(kDelayTime) == shown, "longer delays are clamped to the line");
-            p.Set(kTimeMode, 0.5f); // BPM, at 120
-            p.Set(kNote, 1.0f);     // 1 Bar: 2000 ms
+            p.Set(kTimeMode, 1); // BPM, at 120
+            p.Set(kNote, 9);     // 1 Bar: 2000 ms
             check(p.Display(kDelayTime) == shown, "tempo-synchronised delays too");
         }
         std::fflush(stderr);

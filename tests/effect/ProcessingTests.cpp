@@ -1,24 +1,15 @@
 // The audio path of the effect: bypass, gains, engine and filter order, balance, peaks,
 // tempo sync, and robustness against odd blocks and bad samples.
 #include "tests/effect/EffectFixture.h"
+#include "tests/support/Signals.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <random>
 #include <string>
 
 namespace {
-
-std::vector<float> Noise(size_t n, unsigned seed, float level = 0.5f)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> d(-level, level);
-    std::vector<float> v(n);
-    for (float& x : v) x = d(random);
-    return v;
-}
 
 std::string Display(AKestrune& fx, int index)
 {
@@ -147,12 +138,7 @@ TEST(AudioPath, BlockPartitionDoesNotChangeTheSound)
     auto render = [](int blockSize, int callSize, bool announce) {
         EffectRunner r;
         if (announce) r.fx->setBlockSize(blockSize);
-        r.Set(kDelayTime, 3);
-        r.Set(kFeedBack, 600);
-        r.Set(kDepth, 500);
-        r.Set(kRate, 20);
-        r.fx->setParameter(kHpfOn, 1.0f);
-        r.fx->setParameter(kLpfOn, 1.0f);
+        r.AllAtWork(3, 600, 500, 20);
         std::vector<float> left = Noise(5000, 7), right = Noise(5000, 8);
         r.Run(left, right, callSize);
         left.insert(left.end(), right.begin(), right.end());
@@ -259,12 +245,7 @@ TEST(AudioPath, NonFiniteInputBurstsLeaveFiniteOutput)
 {
     EffectRunner r;
     r.fx->setBlockSize(256);
-    r.Set(kDelayTime, 20);
-    r.Set(kFeedBack, 900);
-    r.Set(kDepth, 300);
-    r.Set(kRate, 30);
-    r.fx->setParameter(kHpfOn, 1.0f);
-    r.fx->setParameter(kLpfOn, 1.0f);
+    r.AllAtWork(20, 900, 300, 30);
     std::vector<float> left = Noise(4096, 9), right = Noise(4096, 10);
     const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                          -std::numeric_limits<float>::infinity(), 1e-42f, -1e-40f};
@@ -286,12 +267,7 @@ TEST(AudioPath, AnySampleRateAndBlockSizeProcesses)
             EffectRunner r;
             r.fx->setSampleRate(rate);
             r.fx->setBlockSize(block);
-            r.Set(kDelayTime, 8000);
-            r.Set(kFeedBack, 1000);
-            r.Set(kDepth, 1000);
-            r.Set(kRate, 100);
-            r.fx->setParameter(kHpfOn, 1.0f);
-            r.fx->setParameter(kLpfOn, 1.0f);
+            r.AllAtWork(8000, 1000, 1000, 100);
             std::vector<float> left = Noise(static_cast<size_t>(block) * 3 + 5, 11), right = left;
             r.Run(left, right, block);
             for (float x : left) ASSERT_TRUE(std::isfinite(x)) << rate << " " << block;

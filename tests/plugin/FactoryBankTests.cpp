@@ -1,12 +1,9 @@
 // The factory bank that ships in the bundle, as a host and a musician meet it.
 #include "effect/BankFile.h"
 #include "effect/TempoSync.h"
-#include "tests/plugin/BundleLibrary.h"
+#include "tests/support/BundleLibrary.h"
 #include "tests/support/TempFolder.h"
 #include "tools/factory-bank/FactoryPrograms.h"
-#include "tools/host/VstHost.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
@@ -42,11 +39,12 @@ void PlayOneBlock(VstInstance& fx)
     fx.ProcessReplacing(io, io, 256);
 }
 
+using FactoryBank = BundleTest;
+
 } // namespace
 
-TEST(FactoryBank, OpenLoadsTheBundledProgramsWithTheirIntendedSettings)
+TEST_F(FactoryBank, OpenLoadsTheBundledProgramsWithTheirIntendedSettings)
 {
-    ASSERT_TRUE(BundleLibrary().IsLoaded()) << BundleLibrary().Error();
     VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     fx.Dispatch(effOpen);
@@ -76,9 +74,8 @@ TEST(FactoryBank, OpenLoadsTheBundledProgramsWithTheirIntendedSettings)
 
 // Every program, fed a click, must give a finite, audible and bounded answer: no preset
 // may run away or be silent.
-TEST(FactoryBank, EveryProgramAnswersAClickWithoutRunningAway)
+TEST_F(FactoryBank, EveryProgramAnswersAClickWithoutRunningAway)
 {
-    ASSERT_TRUE(BundleLibrary().IsLoaded()) << BundleLibrary().Error();
     VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     fx.SetTempo(120.0, true);
@@ -111,9 +108,8 @@ TEST(FactoryBank, EveryProgramAnswersAClickWithoutRunningAway)
 
 // A program just chosen is not "EDITED": its values after choosing are the stored ones,
 // whichever mode the program before it was in, with and without a host tempo.
-TEST(FactoryBank, ChoosingAnyProgramFromAnyTimeModeLeavesItUnedited)
+TEST_F(FactoryBank, ChoosingAnyProgramFromAnyTimeModeLeavesItUnedited)
 {
-    ASSERT_TRUE(BundleLibrary().IsLoaded()) << BundleLibrary().Error();
     TempFolder preferences;
     ScopedEnv xdg("XDG_CONFIG_HOME", preferences.Path().c_str());
     AKestruneProgram stored[kNumPrograms];

@@ -1,31 +1,16 @@
 // The built bundle as a host sees it: loaded with dlopen, driven through its record.
-#include "tools/host/VstHost.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/BundleLibrary.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
-namespace {
-
-const VstLibrary& Library()
-{
-    static VstLibrary library(KESTRUNE_BUNDLE_DIR);
-    return library;
-}
-
-class HostInterface : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(Library().IsLoaded()) << Library().Error(); }
-};
-
-} // namespace
+using HostInterface = BundleTest;
 
 TEST_F(HostInterface, RecordCarriesIdentityCountsAndFlags)
 {
-    VstInstance fx(Library());
+    VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     const AEffect* e = fx.Effect();
     unsigned char magic[4];
@@ -49,7 +34,7 @@ TEST_F(HostInterface, RecordCarriesIdentityCountsAndFlags)
 
 TEST_F(HostInterface, DispatcherAnswersFixedOpcodes)
 {
-    VstInstance fx(Library());
+    VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     EXPECT_EQ(fx.Dispatch(effGetVu), 0);
     EXPECT_EQ(fx.Dispatch(effKeysRequired), 1);
@@ -84,7 +69,7 @@ TEST_F(HostInterface, DispatcherAnswersFixedOpcodes)
 TEST_F(HostInterface, ParametersReadAsHostsShowThem)
 {
     // A fresh instance, before open loads any bank, shows the table defaults.
-    VstInstance fx(Library());
+    VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     const char* names[15] = {"ON/OFF", "Output Leve", "Iutput Leve", "DelayTime", "FeedBack",
                              "Balance", "Depth", "Rate", "HPF ON", "LPF ON",
@@ -135,7 +120,7 @@ std::vector<std::string> DisplaysWhenStepped(VstInstance& fx, int index, float s
 // takes an integer range as the control's range but passes the raw value on.
 TEST_F(HostInterface, PropertiesNameEveryParameterAndKeepTheHostRangeNormalised)
 {
-    VstInstance fx(Library());
+    VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     for (int i = 0; i < 15; ++i) {
         const VstParameterProperties p = PropertiesOf(fx, i);
@@ -158,7 +143,7 @@ TEST_F(HostInterface, PropertiesNameEveryParameterAndKeepTheHostRangeNormalised)
 
 TEST_F(HostInterface, SwitchesAndListsStepThroughEveryValueAHostOffers)
 {
-    VstInstance fx(Library());
+    VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     for (int index : {0, 8, 9}) {
         const VstParameterProperties p = PropertiesOf(fx, index);
@@ -185,7 +170,7 @@ TEST_F(HostInterface, SwitchesAndListsStepThroughEveryValueAHostOffers)
 
 TEST_F(HostInterface, ProgramSelectionIgnoresNumbersOutsideTheBank)
 {
-    VstInstance fx(Library());
+    VstInstance fx(BundleLibrary());
     ASSERT_TRUE(fx.IsValid());
     fx.Dispatch(effSetProgram, 0, 5);
     EXPECT_EQ(fx.Dispatch(effGetProgram), 5);
@@ -197,8 +182,8 @@ TEST_F(HostInterface, ProgramSelectionIgnoresNumbersOutsideTheBank)
 
 TEST_F(HostInterface, InstancesAreIndependentAndCloseThroughTheRecord)
 {
-    VstInstance a(Library());
-    VstInstance b(Library());
+    VstInstance a(BundleLibrary());
+    VstInstance b(BundleLibrary());
     ASSERT_TRUE(a.IsValid() && b.IsValid());
     EXPECT_NE(a.Effect(), b.Effect());
     a.SetParameter(4, 0.8f);
@@ -212,6 +197,6 @@ TEST_F(HostInterface, InstancesAreIndependentAndCloseThroughTheRecord)
 
 TEST_F(HostInterface, OldHostGetsNoEffect)
 {
-    VstInstance fx(Library(), 0);
+    VstInstance fx(BundleLibrary(), 0);
     EXPECT_FALSE(fx.IsValid());
 }

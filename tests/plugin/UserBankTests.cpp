@@ -2,12 +2,9 @@
 // preferences folder, read by the built bundle. Whatever is found damaged counts as absent:
 // the factory bank loads and the damaged entry stays as it was.
 #include "tests/support/DamagedBanks.h"
-#include "tests/plugin/BundleLibrary.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/BundleLibrary.h"
+#include "tests/support/PreferencesTest.h"
 #include "tools/factory-bank/FactoryPrograms.h"
-#include "tools/host/VstHost.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
@@ -20,15 +17,13 @@
 
 namespace {
 
-class UserBank : public ::testing::Test {
+class UserBank : public PreferencesTest {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(BundleLibrary().IsLoaded()) << BundleLibrary().Error();
-        ASSERT_EQ(::mkdir(Folder().c_str(), 0755), 0);
+        PreferencesTest::SetUp();
     }
-    std::string Folder() const { return preferences.Path() + "Kestrune/"; }
-    std::string BankPath() const { return Folder() + kDefaultBankName; }
 
     // Opens an instance; a read that blocks (a FIFO opened for reading waits for a writer)
     // is released by opening the FIFO for writing, so the test fails instead of hanging.
@@ -41,9 +36,6 @@ protected:
         opened.wait();
         return ::testing::AssertionFailure() << "open blocked for more than " << limit.count() << " s";
     }
-
-    TempFolder preferences;
-    ScopedEnv xdg {"XDG_CONFIG_HOME", preferences.Path().c_str()};
 };
 
 // The names of all 32 programs, joined.

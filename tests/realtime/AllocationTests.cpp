@@ -76,12 +76,7 @@ TEST(RealTime, ProcessingAndAutomationNeverAllocate)
     EffectRunner r(true);
     r.host.opcodes.reserve(100000);
     r.fx->setBlockSize(256);
-    r.Set(kDelayTime, 500);
-    r.Set(kFeedBack, 500);
-    r.Set(kDepth, 500);
-    r.Set(kRate, 10);
-    r.fx->setParameter(kHpfOn, 1.0f);
-    r.fx->setParameter(kLpfOn, 1.0f);
+    r.AllAtWork(500, 500, 500, 10);
     std::vector<float> left(2048, 0.25f), right(2048, -0.25f);
     std::vector<double> wideL(2048, 0.25), wideR(2048, -0.25), outL(2048), outR(2048);
     double* wideIn[2] = {wideL.data(), wideR.data()};

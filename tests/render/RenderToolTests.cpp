@@ -1,6 +1,6 @@
 // kestrune-render as a user runs it: the built program on real files in a temporary folder.
+#include "tests/support/BundleLibrary.h"
 #include "tests/support/TempFolder.h"
-#include "tools/host/VstHost.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -226,8 +226,7 @@ static bool SaveStateAsAHostWould(const std::string& path)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        VstLibrary library(KESTRUNE_BUNDLE_DIR);
-        VstInstance fx(library);
+        VstInstance fx(BundleLibrary());
         if (!fx.IsValid()) ::_exit(1);
         fx.SetParameter(12, 0.5f);
         fx.SetParameter(13, 4.0f / 9.0f);
