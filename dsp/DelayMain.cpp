@@ -270,14 +270,26 @@ template <bool Filled> void DelayMain::FusedLoop(double* const* in, double* cons
     const double* inR = in[1];
     double* outL = out[0];
     double* outR = out[1];
-    for (int k = 0; k < n; ++k) {
-        const __m128d x = _mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain);
+    // The up section's history holds the inserted zeros of the last frame, except
+    // after an unusual start; then one frame goes through it sample by sample.
+    int k = 0;
+    if (n > 0 && !up.ZeroHistory()) {
+        const __m128d x = _mm_mul_pd(_mm_set_pd(inR[0], inL[0]), gain);
         __m128d first = _mm_setzero_pd();
         for (int j = 0; j < kFactor; ++j) {
-            const __m128d raised = up.process(j == 0 ? x : _mm_setzero_pd());
-            const __m128d lowered = down.process(line.Process<Filled>(raised, steer.Next()));
+            const __m128d lowered = down.process(line.Process<Filled>(up.process(j == 0 ? x : _mm_setzero_pd()), steer.Next()));
             if (j == 0) first = lowered;
         }
+        _mm_store_sd(outL, first);
+        _mm_storeh_pd(outR, first);
+        k = 1;
+    }
+    const StereoBiquad::ZeroProducts zeros = up.ZeroProductsOf();
+    for (; k < n; ++k) {
+        __m128d raised[kFactor];
+        up.RaiseFrame(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), zeros, raised);
+        const __m128d first = down.process(line.Process<Filled>(raised[0], steer.Next()));
+        for (int j = 1; j < kFactor; ++j) down.process(line.Process<Filled>(raised[j], steer.Next()));
         _mm_store_sd(outL + k, first);
         _mm_storeh_pd(outR + k, first);
     }
