@@ -41,6 +41,26 @@ inline double DelayMain::Steering::Next()
     return p;
 }
 
+// Next() of a Steering whose OscillatorOnly() holds, with what it reads held in
+// registers for a block and handed back by Store().
+struct DelayMain::OscillatorSteering {
+    explicit OscillatorSteering(Steering& s)
+        : steering(s), osc(s.modOsc), amplitude(s.amplitude), centre(s.centre), current(s.current)
+    {
+    }
+    double Next() { return current = kdsp::ClampPosition(osc.Process() * amplitude + centre); }
+    void Store()
+    {
+        steering.modOsc = osc;
+        steering.current = current;
+    }
+
+    Steering& steering;
+    LFO osc;
+    const double amplitude, centre;
+    double current;
+};
+
 void DelayMain::Steering::SetAmplitude(double a, int32_t rampSamples)
 {
     amplitudeTarget = a;
@@ -246,6 +266,16 @@ void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
     m_src.dsrc(wl, wr, out[0], out[1], n);
 }
 
+// The general steering, a copy for a block, so its state can live in registers.
+struct DelayMain::SteeringCopy {
+    explicit SteeringCopy(Steering& s) : steering(s), copy(s) {}
+    double Next() { return copy.Next(); }
+    void Store() { steering = copy; }
+
+    Steering& steering;
+    Steering copy;
+};
+
 // Converter up, line and converter down in one pass per raised sample, both
 // channels in the two lanes of an SSE2 register: the three recursions overlap
 // instead of running one after the other, and no work buffer is touched. Each
@@ -255,16 +285,22 @@ void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
 void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
 {
     // A line filled since its last reset needs no test of what was written.
-    if (StereoLine(m_line).Filled()) FusedLoop<true>(in, out, n);
-    else FusedLoop<false>(in, out, n);
+    const bool filled = StereoLine(m_line).Filled();
+    if (m_steer.OscillatorOnly()) {
+        if (filled) FusedLoop<true, OscillatorSteering>(in, out, n);
+        else FusedLoop<false, OscillatorSteering>(in, out, n);
+    } else {
+        if (filled) FusedLoop<true, SteeringCopy>(in, out, n);
+        else FusedLoop<false, SteeringCopy>(in, out, n);
+    }
 }
 
-template <bool Filled> void DelayMain::FusedLoop(double* const* in, double* const* out, int n)
+template <bool Filled, class Steer> void DelayMain::FusedLoop(double* const* in, double* const* out, int n)
 {
     StereoLine line(m_line);
     StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
     StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
-    Steering steer = m_steer;
+    Steer steer(m_steer);
     const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
     const double* inL = in[0];
     const double* inR = in[1];
@@ -296,5 +332,5 @@ template <bool Filled> void DelayMain::FusedLoop(double* const* in, double* cons
     up.Store();
     down.Store();
     line.Store();
-    m_steer = steer;
+    steer.Store();
 }
