@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "dsp/PairedLFO.h"
 #include "dsp/SampleGuards.h"
 #include "dsp/StereoBiquad.h"
 #include "dsp/StereoLine.h"
@@ -51,12 +52,12 @@ struct DelayMain::OscillatorSteering {
     double Next() { return current = kdsp::ClampPosition(osc.Process() * amplitude + centre); }
     void Store()
     {
-        steering.modOsc = osc;
+        osc.Store();
         steering.current = current;
     }
 
     Steering& steering;
-    LFO osc;
+    PairedLFO osc;
     const double amplitude, centre;
     double current;
 };
