@@ -10,10 +10,10 @@
 #include "dsp/StereoBiquad.h"
 #include "dsp/StereoLine.h"
 
-inline double DelayMain::Steering::Next()
+template <class Osc> inline double DelayMain::Steering::Step(Osc& glider, Osc& modulator)
 {
     if (glide && !(current == target)) {
-        double p = glideOsc.Process() * span + start;
+        double p = glider.Process() * span + start;
         current = p;
         const int32_t c0 = countdown;
         countdown = c0 - 1;
@@ -37,7 +37,7 @@ inline double DelayMain::Steering::Next()
         --rampLeft;
         amplitude = rampLeft == 0 ? amplitudeTarget : amplitude + amplitudeStep;
     }
-    const double p = kdsp::ClampPosition(modOsc.Process() * amplitude + centre);
+    const double p = kdsp::ClampPosition(modulator.Process() * amplitude + centre);
     current = p;
     return p;
 }
@@ -61,6 +61,8 @@ struct DelayMain::OscillatorSteering {
     const double amplitude, centre;
     double current;
 };
+
+inline double DelayMain::Steering::Next() { return Step(glideOsc, modOsc); }
 
 void DelayMain::Steering::SetAmplitude(double a, int32_t rampSamples)
 {
@@ -267,14 +269,21 @@ void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
     m_src.dsrc(wl, wr, out[0], out[1], n);
 }
 
-// The general steering, a copy for a block, so its state can live in registers.
+// The general steering, a copy for a block, so its state can live in registers,
+// with both oscillators stepped in two lanes.
 struct DelayMain::SteeringCopy {
-    explicit SteeringCopy(Steering& s) : steering(s), copy(s) {}
-    double Next() { return copy.Next(); }
-    void Store() { steering = copy; }
+    explicit SteeringCopy(Steering& s) : steering(s), copy(s), glider(copy.glideOsc), modulator(copy.modOsc) {}
+    double Next() { return copy.Step(glider, modulator); }
+    void Store()
+    {
+        glider.Store();
+        modulator.Store();
+        steering = copy;
+    }
 
     Steering& steering;
     Steering copy;
+    PairedLFO glider, modulator;
 };
 
 // Converter up, line and converter down in one pass per raised sample, both

@@ -85,6 +85,9 @@ private:
         int32_t countdown = 0;
 
         inline double Next();
+        // Next() with the two oscillators given (the LFOs themselves, or stand-ins
+        // that step them the same way).
+        template <class Osc> inline double Step(Osc& glider, Osc& modulator);
         // While neither a glide nor a depth ramp runs, only the oscillator moves the
         // position (the last branch of Next()), and nothing in a block changes that.
         bool OscillatorOnly() const { return !glide && rampLeft <= 0; }
