@@ -125,7 +125,7 @@ void CKestrune::ProcessST(double* in, double* out, double pos)
         out[1] = inR;
         return;
     }
-    const Tap tap = LocateAt<false>(pos, m_lastPos, m_span, m_spanInt, m_n, m_r);
+    const Tap tap = LocateAt<false>(pos, m_lastPos, m_span, ZeroDelayTap(), m_n, m_r);
     m_lastPos = tap.pos;
     m_yL = kdsp::ZeroIfNotFinite(Read(m_bufL.get(), tap, inL, m_yL));
     m_yR = kdsp::ZeroIfNotFinite(Read(m_bufR.get(), tap, inR, m_yR));
@@ -139,7 +139,7 @@ void CKestrune::ProcessST(double* in, double* out, double pos)
 double CKestrune::Process(double in, double pos)
 {
     if (m_n == 0) return in;
-    const Tap tap = LocateAt<false>(pos, m_lastPos, m_span, m_spanInt, m_n, m_r);
+    const Tap tap = LocateAt<false>(pos, m_lastPos, m_span, ZeroDelayTap(), m_n, m_r);
     m_lastPos = tap.pos;
     m_yL = kdsp::ZeroIfNotFinite(Read(m_bufL.get(), tap, in, m_yL));
     m_bufL[m_w] = m_yL * m_g + in;

@@ -75,17 +75,21 @@ public:
         double weight;
         double pos; // the position after clamping, the next sample's "previous"
     };
-    // FastFloor: x is never negative here, so truncation by conversion is floor
-    // (and saves a library call per sample); both give the same bits.
-    template <bool FastFloor>
-    static Tap LocateAt(double pos, double lastPos, double span, int64_t spanInt, int64_t n, int64_t r)
+    // zeroDelayTap: the span is half the length (so position -1 means no delay at
+    // all), which holds for every line the engine sizes.
+    // Fast: x is never negative here, so truncation by conversion is floor (and
+    // saves a library call per sample), and the special taps are tested on the
+    // integer: F == 0 exactly when f == 0.0, F == n exactly when f == n, as both
+    // lie far below 2^53. Both forms give the same taps and bits.
+    template <bool Fast>
+    static Tap LocateAt(double pos, double lastPos, double span, bool zeroDelayTap, int64_t n, int64_t r)
     {
         const double p = kdsp::ClampPosition(pos);
         const bool moving = !(p == lastPos);
         const double x = (p + 1.0) * span;
         double f;
         int64_t F;
-        if constexpr (FastFloor) {
+        if constexpr (Fast) {
             F = static_cast<int64_t>(x);
             f = static_cast<double>(F);
         } else {
@@ -96,8 +100,10 @@ public:
         if (i < 0) i += n;
         int64_t j = i - 1;
         if (i <= 0) j += n;
-        if (f == 0.0 && spanInt == n / 2) return {Tap::kZeroDelay, moving, i, j, 0.0, p};
-        if (f == static_cast<double>(n)) return {Tap::kFullLength, moving, i, j, 0.5, p};
+        const bool atStart = Fast ? F == 0 : f == 0.0;
+        const bool atEnd = Fast ? F == n : f == static_cast<double>(n);
+        if (atStart && zeroDelayTap) return {Tap::kZeroDelay, moving, i, j, 0.0, p};
+        if (atEnd) return {Tap::kFullLength, moving, i, j, 0.5, p};
         const double frac = x - f;
         return {Tap::kInterpolate, moving, i, j, moving ? frac / (2.0 - frac) : 1.0 - frac, p};
     }
@@ -113,6 +119,7 @@ private:
     double Fetch(const double* buf, int64_t k) const { return k < m_written ? buf[k] : 0.0; }
     double Read(const double* buf, const Tap& tap, double in, double y) const;
     void Advance();
+    bool ZeroDelayTap() const { return m_spanInt == m_n / 2; }
 
     bool m_stereo = false;
     double m_g = 1.0;

@@ -69,6 +69,9 @@ public:
 
 private:
     // Everything that moves the read position from one raised sample to the next.
+    // Stand-ins for Steering inside the fused loop (DelayMain.cpp).
+    struct OscillatorSteering;
+    struct SteeringCopy;
     struct Steering {
         double current = 0.0, target = 0.0;
         double span = 0.0, start = 0.0;
@@ -82,6 +85,12 @@ private:
         int32_t countdown = 0;
 
         inline double Next();
+        // Next() with the two oscillators given (the LFOs themselves, or stand-ins
+        // that step them the same way).
+        template <class Osc> inline double Step(Osc& glider, Osc& modulator);
+        // While neither a glide nor a depth ramp runs, only the oscillator moves the
+        // position (the last branch of Next()), and nothing in a block changes that.
+        bool OscillatorOnly() const { return !glide && rampLeft <= 0; }
         void SetAmplitude(double a, int32_t rampSamples);
     };
 
@@ -91,7 +100,7 @@ private:
     void Run(double** in, double** out, int n, bool plain);
     void ProcessPlainPiece(double* const* in, double* const* out, int n);
     void ProcessFusedPiece(double* const* in, double* const* out, int n);
-    template <bool Filled> void FusedLoop(double* const* in, double* const* out, int n);
+    template <bool Filled, class Steer> void FusedLoop(double* const* in, double* const* out, int n);
 
     float m_delay = 0.1f;
     float m_feedback = 0.2f;

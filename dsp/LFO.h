@@ -44,6 +44,8 @@ public:
     double GetLastValue() const { return m_last; }
 
 private:
+    friend class PairedLFO;
+
     void Renormalise();
     bool StepUntil(double target, bool rising);
     int64_t StepsInOnePeriod() const;

@@ -17,7 +17,7 @@ public:
     explicit StereoLine(CKestrune& line)
         : m_line(line), m_left(line.m_bufL.get()), m_right(line.m_bufR.get()),
           m_y(_mm_set_pd(line.m_yR, line.m_yL)), m_g(_mm_set1_pd(line.m_g)), m_span(line.m_span),
-          m_lastPos(line.m_lastPos), m_spanInt(line.m_spanInt), m_n(line.m_n), m_r(line.m_r), m_w(line.m_w),
+          m_lastPos(line.m_lastPos), m_zeroDelayTap(line.ZeroDelayTap()), m_n(line.m_n), m_r(line.m_r), m_w(line.m_w),
           m_written(line.m_written)
     {
     }
@@ -29,7 +29,7 @@ public:
     // Filled: the caller knows Filled() holds for every sample it processes.
     template <bool Filled = false> __m128d Process(__m128d in, double pos)
     {
-        const CKestrune::Tap tap = CKestrune::LocateAt<true>(pos, m_lastPos, m_span, m_spanInt, m_n, m_r);
+        const CKestrune::Tap tap = CKestrune::LocateAt<true>(pos, m_lastPos, m_span, m_zeroDelayTap, m_n, m_r);
         m_lastPos = tap.pos;
         __m128d y;
         if (tap.kind == CKestrune::Tap::kInterpolate) {
@@ -76,5 +76,6 @@ private:
     __m128d m_g;
     double m_span;
     double m_lastPos;
-    int64_t m_spanInt, m_n, m_r, m_w, m_written;
+    bool m_zeroDelayTap; // invariant while the line is in registers
+    int64_t m_n, m_r, m_w, m_written;
 };

@@ -43,13 +43,6 @@ inline double FiniteOrZero(double x)
     return std::fabs(x) <= DBL_MAX ? x : 0.0;
 }
 
-inline float PeakOf(const double* samples, int n, float peak)
-{
-    double largest = peak;
-    for (int i = 0; i < n; ++i) largest = std::max(largest, std::fabs(samples[i]));
-    return static_cast<float>(largest);
-}
-
 } // namespace
 
 bool AKestrune::AllocateWorkBuffers(int frames)
@@ -254,10 +247,17 @@ template <typename Sample> void AKestrune::ProcessBlock(Sample** inputs, Sample*
 {
     const double gi = m_inputGain.GetReal();
     double* in[2] = {m_gainedInput[0].get(), m_gainedInput[1].get()};
+    // Widening, gain, guard and peak in one pass over the input.
     for (int ch = 0; ch < 2; ++ch) {
         const Sample* source = inputs[ch];
-        for (int i = 0; i < frames; ++i) in[ch][i] = FiniteOrZero(static_cast<double>(source[i]) * gi);
-        m_peaks[ch] = PeakOf(in[ch], frames, m_peaks[ch]);
+        double* gained = in[ch];
+        double peak = m_peaks[ch];
+        for (int i = 0; i < frames; ++i) {
+            const double x = FiniteOrZero(static_cast<double>(source[i]) * gi);
+            gained[i] = x;
+            peak = std::max(peak, std::fabs(x));
+        }
+        m_peaks[ch] = static_cast<float>(peak);
     }
 
     double* wet[2] = {m_work[0].get(), m_work[1].get()};
