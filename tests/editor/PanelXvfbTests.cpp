@@ -222,11 +222,7 @@ TEST_F(PanelTest, ShiftClickOnPowerRestoresTheFactoryProgram)
     const auto power = session->at(kPowerX, kPowerY);
     ASSERT_TRUE(session->Drive(
         [&](XDriver& d) {
-            d.key(XK_Shift_L, true);
-            std::this_thread::sleep_for(50ms);
-            d.click(power.first, power.second);
-            std::this_thread::sleep_for(100ms);
-            d.key(XK_Shift_L, false);
+            d.clickWith(XK_Shift_L, power.first, power.second, 100ms);
         },
         [&] { return fx().GetParameter(4) == factory; }));
     session->IdleFor(100ms);
@@ -293,9 +289,7 @@ TEST_F(PanelTest, SaveDialogProposesNamesSelectedAndWorksFromTheKeys)
             d.click(save.first, save.second);
             const Window dialog = d.waitForWindow("Save Program");
             ASSERT_NE(dialog, 0u);
-            d.key(XK_Shift_L, true);
-            d.tap(XK_Tab);
-            d.key(XK_Shift_L, false);
+            d.tapWith(XK_Shift_L, XK_Tab);
             d.tap(XK_Down);
             d.tap(XK_Down);
             d.tap(XK_Tab);
@@ -323,11 +317,7 @@ TEST_F(PanelTest, ControlClickOnPowerAsksBeforeEveryProgramReturnsToFactory)
         std::atomic<bool> asked {false};
         session->Drive(
             [&](XDriver& d) {
-                d.key(XK_Control_L, true);
-                std::this_thread::sleep_for(50ms);
-                d.click(power.first, power.second);
-                std::this_thread::sleep_for(50ms);
-                d.key(XK_Control_L, false);
+                d.clickWith(XK_Control_L, power.first, power.second, 50ms);
                 const Window question = d.waitForWindow(VSTGUI_ALERT_TITLE);
                 asked = question != 0;
                 if (question) answer(d, question);
@@ -739,9 +729,7 @@ TEST_F(PanelTest, TabCommitsAndOpensTheNextFieldEscapeLeavesTheValue)
             d.tap(XK_Tab); // commits; BPM takes no typing in MS mode: FeedBack opens
             std::this_thread::sleep_for(200ms);
             d.type("40");
-            d.key(XK_Shift_L, true);
-            d.tap(XK_Tab); // commits; back to the delay time
-            d.key(XK_Shift_L, false);
+            d.tapWith(XK_Shift_L, XK_Tab); // commits; back to the delay time
             std::this_thread::sleep_for(200ms);
             d.type("600");
             d.tap(XK_Escape);

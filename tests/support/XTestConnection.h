@@ -52,6 +52,22 @@ public:
         key(keysym, false);
         if (tapPause.count() > 0) std::this_thread::sleep_for(tapPause);
     }
+    // A click with a modifier held around it, with settle time on both sides of the click
+    // for a receiver that reads the modifier state when it handles the click.
+    void clickWith(KeySym modifier, int rootX, int rootY, std::chrono::milliseconds settle)
+    {
+        key(modifier, true);
+        std::this_thread::sleep_for(settle);
+        click(rootX, rootY);
+        std::this_thread::sleep_for(settle);
+        key(modifier, false);
+    }
+    void tapWith(KeySym modifier, KeySym keysym)
+    {
+        key(modifier, true);
+        tap(keysym);
+        key(modifier, false);
+    }
     // Printable ASCII (its keysym is its code), with Shift for characters on the shifted level.
     void type(const std::string& text)
     {
