@@ -99,8 +99,10 @@ void KestruneLv2::Connect(uint32_t port, void* data)
 
 void KestruneLv2::Activate()
 {
+    // Mains on switches the effect ON: an ON/OFF port at OFF is applied again. The other
+    // parameters keep what they had, and what a restore took (hosts reactivate after one).
     m_effect->resume();
-    RememberEffectValues();
+    RememberEffectValue(kOnOff);
     // The line is cleared, and the filter switches settle, once the first block's port
     // values are in: as a VST host's parameters are in before it starts processing.
     m_startPending = true;
@@ -109,13 +111,17 @@ void KestruneLv2::Activate()
 void KestruneLv2::Deactivate()
 {
     m_effect->suspend();
-    RememberEffectValues();
+    RememberEffectValue(kOnOff);
+}
+
+void KestruneLv2::RememberEffectValue(int index)
+{
+    m_applied[index] = static_cast<float>(UnitsFromNormalised(index, m_effect->getParameter(index)));
 }
 
 void KestruneLv2::RememberEffectValues()
 {
-    for (int i = 0; i < kNumParams; ++i)
-        m_applied[i] = static_cast<float>(UnitsFromNormalised(i, m_effect->getParameter(i)));
+    for (int i = 0; i < kNumParams; ++i) RememberEffectValue(i);
 }
 
 void KestruneLv2::ReadTransport()
@@ -150,6 +156,14 @@ void KestruneLv2::ReadTransport()
 
 void KestruneLv2::ApplyChangedPorts()
 {
+    if (m_adoptPorts) {
+        // The restored programs are the truth, as a VST chunk is: the ports the host restored
+        // with them may be stale (DelayTime in the tempo modes), so they count as applied.
+        for (int i = 0; i < kNumParams; ++i)
+            if (m_parameters[i]) m_applied[i] = *m_parameters[i];
+        m_adoptPorts = false;
+        return;
+    }
     for (int i = 0; i < kNumParams; ++i) {
         if (!m_parameters[i]) continue;
         const float value = *m_parameters[i];
@@ -202,5 +216,6 @@ LV2_State_Status KestruneLv2::Restore(LV2_State_Retrieve_Function retrieve, LV2_
     std::memcpy(programs, data, sizeof programs);
     m_effect->setChunk(programs, kBankChunkSize, false);
     RememberEffectValues();
+    m_adoptPorts = true;
     return LV2_STATE_SUCCESS;
 }

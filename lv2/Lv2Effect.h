@@ -38,9 +38,10 @@ private:
     void ReadFeatures(const LV2_Feature* const* features);
     void ReadTransport();
     void ApplyChangedPorts();
-    // After anything that sets the effect's parameters itself (restore, mains on): a port
-    // counts as changed when it differs from what the effect now holds.
+    // After anything that sets the effect's parameters itself (instantiation, restore, mains
+    // on): a port counts as changed when it differs from what the effect now holds.
     void RememberEffectValues();
+    void RememberEffectValue(int index);
 
     std::unique_ptr<AKestrune> m_effect;
     Uris m_uris;
@@ -56,6 +57,8 @@ private:
 
     float m_applied[kNumParams] = {};
     bool m_startPending = true;
+    // Set by a restore: the next run takes the ports as they are, without applying them.
+    bool m_adoptPorts = false;
     VstTimeInfo m_time {};
     bool m_hasTempo = false;
 };

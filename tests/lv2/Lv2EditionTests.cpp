@@ -175,9 +175,38 @@ TEST_F(Lv2EditionTest, StateKeepsAllProgramsAndTheCurrentOne)
     const Stereo in = Burst(24000, 2400);
     VstEdition restored(shown, 256, 0.0, chunk);
     EXPECT_TRUE(second.Process(in) == restored.Process(in));
-    // Ports equal to what the effect holds are not applied again: the programs stay exact.
+    // The ports restored with the programs are not applied again: the programs stay exact.
     EXPECT_EQ(ProgramsKeptBy(second.Fx()), chunk);
+    // Later changes are.
+    second.Fx().SetControl("delay_time", 500.0f);
+    second.Process(Burst(256, 256));
+    EXPECT_EQ(UnitsFromNormalised(kDelayTime, Programs(ProgramsKeptBy(second.Fx()))[11].values[kDelayTime]), 500.0);
     EXPECT_EQ(Programs(chunk)[0].slot, 11);
+}
+
+TEST_F(Lv2EditionTest, RestoredProgramsWinOverStalePorts)
+{
+    // In BPM mode the effect times DelayTime from Note and BPM; the DelayTime port keeps what
+    // the host last set. A project saved that way plays the note's time again when loaded.
+    Settings s = OneEcho(kTimeModeMs);
+    s[kDelayTime] = 350;
+    Lv2Edition first(s, 256);
+    first.Process(Burst(256, 256));
+    s[kTimeMode] = kTimeModeBpm;
+    s[kNote] = 4; // 1/8 at 120 BPM: 250 ms
+    first.Set(s);
+    first.Process(Burst(256, 256));
+    const std::vector<char> programs = ProgramsKeptBy(first.Fx());
+    EXPECT_EQ(UnitsFromNormalised(kDelayTime, Programs(programs)[0].values[kDelayTime]), 250.0);
+    const std::string saved = first.Fx().SaveState();
+
+    Lv2Edition second(DefaultSettings(), 256);
+    ASSERT_TRUE(second.Fx().RestoreState(saved));
+    EXPECT_EQ(second.Fx().Control("delay_time"), 350.0f) << "the host restores the port as it was";
+    const Stereo in = Impulse(24000);
+    Stereo out = second.Process(in);
+    EXPECT_NEAR(static_cast<double>(LoudestFrame(out.left)), 12000.0, 4.0) << "250 ms, not 350";
+    EXPECT_EQ(ProgramsKeptBy(second.Fx()), programs);
 }
 
 TEST_F(Lv2EditionTest, RefusesStateThatIsNotOneWholeSetOfPrograms)
