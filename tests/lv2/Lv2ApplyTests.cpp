@@ -54,7 +54,9 @@ TEST(Lv2Apply, RendersAsKestruneRenderBitForBit)
         {"hpf_freq", "HPF FREQ", "150"},    {"lpf_on", "LPF ON", "ON"},       {"lpf_freq", "LPF FREQ", "4000"},
         {"output_level", "Output Leve", "-3"},
     };
-    std::string lv2 = "lv2apply -i " + dry + " -o " + folder.Path() + "lv2.wav";
+    const std::string preload = KESTRUNE_TOOL_PRELOAD;
+    std::string lv2 = (preload.empty() ? "" : "ASAN_OPTIONS=detect_leaks=0 LD_PRELOAD=\"" + preload + "\" ")
+        + "lv2apply -i " + dry + " -o " + folder.Path() + "lv2.wav";
     std::string vst = std::string(KESTRUNE_RENDER) + " --quiet --block 1 --tail 0";
     for (const Setting& s : sets) {
         const std::string number = std::string(s.value) == "ON" ? "1" : s.value;
