@@ -10,15 +10,7 @@ namespace {
 
 ParamData Descriptor(int index)
 {
-    const ParamRow& row = AutomateParamMinMax_Tbl[index];
-    ParamData d;
-    d.min = row.min;
-    d.max = row.max;
-    d.def = row.def;
-    d.decimals = row.decimals;
-    d.isList = row.isList != 0;
-    d.list = row.list;
-    return d;
+    return DescriptorFromRow(AutomateParamMinMax_Tbl[index]);
 }
 
 double Scale(const ParamData& d)

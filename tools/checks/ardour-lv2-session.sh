@@ -8,22 +8,13 @@
 # Not part of the test command: Ardour is a large install.
 #   tools/checks/ardour-lv2-session.sh [FOLDER HOLDING Kestrune.lv2/ (default ~/.lv2)]
 set -euo pipefail
-command -v ardour7-lua > /dev/null || { echo "needs ardour7-lua (apt-get install ardour)"; exit 2; }
+# shellcheck source=ardour-common.sh
+. "$(dirname "$0")/ardour-common.sh"
 lv2_dir=$(realpath "${1:-$HOME/.lv2}")
 [ -f "$lv2_dir/Kestrune.lv2/manifest.ttl" ] || { echo "no Kestrune.lv2 in $lv2_dir"; exit 2; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cat > "$work/save.lua" <<LUA
-AudioEngine:set_backend("None (Dummy)", "", "")
-AudioEngine:start(false)
-local s = create_session("$work/session", "session", 48000)
-local t = s:new_audio_track(2, 2, nil, 1, "Track", ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true):front()
-local p = ARDOUR.LuaAPI.new_plugin(s, "urn:orbeline:kestrune", ARDOUR.PluginType.LV2, "")
-assert(not p:isnil(), "Ardour did not find Kestrune")
-t:add_processor_by_index(p, 0, nil, true)
+$(lua_session_with_plugin urn:orbeline:kestrune LV2)
 local plugin = p:to_insert():plugin(0)
 for i = 5, 19 do print(string.format("name [%s]", plugin:parameter_label(i))) end
 local preset = plugin:preset_by_label("Tape Echo")
@@ -36,22 +27,9 @@ ARDOUR.LuaAPI.set_processor_param(p, 4, 62.5) -- FeedBack %
 for i = 0, 14 do print(string.format("saved %d %g", i, ARDOUR.LuaAPI.get_processor_param(p, i, true))) end
 -- Control ports reach the plug-in in its next cycles, as in a running session.
 ARDOUR.LuaAPI.usleep(500000)
-s:save_state("", false, false, false, false, false)
-close_session()
+${lua_save_and_close}
 LUA
-cat > "$work/load.lua" <<LUA
-AudioEngine:set_backend("None (Dummy)", "", "")
-AudioEngine:start(false)
-local s = load_session("$work/session", "session")
-for r in s:get_routes():iter() do
-  local p = r:nth_plugin(0)
-  if not p:isnil() then
-    for i = 0, 14 do print(string.format("restored %d %g", i, ARDOUR.LuaAPI.get_processor_param(p, i, true))) end
-  end
-end
-s:save_state("", false, false, false, false, false)
-close_session()
-LUA
+lua_reload_printing_parameters > "$work/load.lua"
 
 # The programs Kestrune handed Ardour, decoded from the state folder the session names
 # (Ardour writes a new one only when the state changed).
