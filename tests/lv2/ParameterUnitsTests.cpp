@@ -26,21 +26,6 @@ TEST(ParameterUnits, EveryStepOfEveryParameterComesBackAsItselfWithItsOwnInteger
     }
 }
 
-TEST(ParameterUnits, RangesAndDefaultsAreThoseOfTheTable)
-{
-    EXPECT_EQ(UnitsMinimum(kOutputLevel), -59.3);
-    EXPECT_EQ(UnitsMaximum(kOutputLevel), 6.0);
-    EXPECT_EQ(UnitsMaximum(kDelayTime), 8000.0);
-    EXPECT_EQ(UnitsMinimum(kRate), 0.1);
-    EXPECT_EQ(UnitsDefault(kBalance), 50.0);
-    EXPECT_EQ(UnitsDefault(kLpfFreq), 20000.0);
-    EXPECT_EQ(UnitsMinimum(kBpm), 30.0);
-    EXPECT_EQ(UnitsMaximum(kBpm), 500.0);
-    EXPECT_EQ(UnitsDefault(kBpm), 120.0);
-    EXPECT_EQ(UnitsMaximum(kTimeMode), 2.0);
-    EXPECT_EQ(UnitsDefault(kNote), 6.0);
-}
-
 TEST(ParameterUnits, ValuesOutsideTheRangeTakeItsNearerEnd)
 {
     EXPECT_EQ(UnitsFromNormalised(kDelayTime, NormalisedFromUnits(kDelayTime, 9000.0)), 8000.0);
