@@ -9,6 +9,7 @@
 #include <lv2/options/options.h>
 #include <lv2/time/time.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -26,6 +27,9 @@ bool SameValue(float a, float b)
 KestruneLv2::KestruneLv2(double sampleRate, const LV2_Feature* const* features)
 {
     ReadFeatures(features);
+    for (int i = 0; i < kNumParams; ++i)
+        for (int entry = 0; AutomateParamMinMax_Tbl[i].isList && entry <= UnitsMaximum(i) && entry < kMaxEntries; ++entry)
+            m_entryValues[i][entry] = NormalisedFromUnits(i, entry);
     m_effect = std::make_unique<AKestrune>(&KestruneLv2::HostCallback);
     m_effect->getAeffect()->user = this;
     m_effect->open();
@@ -169,8 +173,16 @@ void KestruneLv2::ApplyChangedPorts()
         const float value = *m_parameters[i];
         if (SameValue(value, m_applied[i])) continue;
         m_applied[i] = value;
-        m_effect->setParameter(i, NormalisedFromUnits(i, value));
+        m_effect->setParameter(i, Normalised(i, value));
     }
+}
+
+float KestruneLv2::Normalised(int index, float units) const
+{
+    if (!AutomateParamMinMax_Tbl[index].isList) return NormalisedFromUnits(index, units);
+    // The nearest entry within the range, NaN as the first, as NormalisedFromUnits takes them.
+    const double entry = std::isnan(units) ? 0.0 : std::clamp(std::round(static_cast<double>(units)), 0.0, std::min(UnitsMaximum(index), kMaxEntries - 1.0));
+    return m_entryValues[index][static_cast<int>(entry)];
 }
 
 void KestruneLv2::Run(uint32_t frames)

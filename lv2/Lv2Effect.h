@@ -38,6 +38,7 @@ private:
     void ReadFeatures(const LV2_Feature* const* features);
     void ReadTransport();
     void ApplyChangedPorts();
+    float Normalised(int index, float units) const;
     // After anything that sets the effect's parameters itself (instantiation, restore, mains
     // on): a port counts as changed when it differs from what the effect now holds.
     void RememberEffectValues();
@@ -56,6 +57,10 @@ private:
     float* m_latency = nullptr;
 
     float m_applied[kNumParams] = {};
+    // The normalised value of each entry of the list and switch parameters, found once:
+    // a list's search probes thousands of values.
+    static constexpr int kMaxEntries = 16;
+    float m_entryValues[kNumParams][kMaxEntries] = {};
     bool m_startPending = true;
     // Set by a restore: the next run takes the ports as they are, without applying them.
     bool m_adoptPorts = false;

@@ -113,7 +113,7 @@ TEST_F(Lv2EditionTest, ChangesMidStreamReachTheEffectAsParameterChangesDo)
     later[kDelayTime] = 120; // glides
     later[kHpfOn] = 0;       // crossfades
     later[kTimeMode] = kTimeModeBpm;
-    later[kNote] = 4;
+    later[kNote] = 3.6f; // a host's value between entries: the nearest, 1/8
     Stereo first {{in.left.begin(), in.left.begin() + 24064}, {in.right.begin(), in.right.begin() + 24064}};
     Stereo second {{in.left.begin() + 24064, in.left.end()}, {in.right.begin() + 24064, in.right.end()}};
     EXPECT_TRUE(lv2.Process(first) == vst.Process(first));
