@@ -40,29 +40,13 @@ AKestrune::~AKestrune() = default;
 void AKestrune::FillDescriptors()
 {
     for (int i = 0; i < kNumParams; ++i) {
-        const ParamRow& row = AutomateParamMinMax_Tbl[i];
         ParamData& d = m_params[i];
-        d.id = row.id;
-        d.min = row.min;
-        d.max = row.max;
-        d.def = row.def;
-        d.decimals = row.decimals;
-        d.isList = row.isList != 0;
-        d.list = row.list;
+        d = DescriptorFromRow(AutomateParamMinMax_Tbl[i]);
         std::snprintf(d.name, sizeof d.name, "%s", strParameName[i]);
         std::snprintf(d.unit, sizeof d.unit, "%s", strLavel[i]);
-        d.value = d.NormDefault();
     }
-    ParamData* gains[2] = {&m_outputGain, &m_inputGain};
-    for (int i = 0; i < 2; ++i) {
-        const ParamRow& row = VolParamMinMax_Tbl[i];
-        gains[i]->id = row.id;
-        gains[i]->min = row.min;
-        gains[i]->max = row.max;
-        gains[i]->def = row.def;
-        gains[i]->decimals = row.decimals;
-        gains[i]->value = gains[i]->NormDefault();
-    }
+    m_outputGain = DescriptorFromRow(VolParamMinMax_Tbl[0]);
+    m_inputGain = DescriptorFromRow(VolParamMinMax_Tbl[1]);
 
     auto addList = [this](const char* const* names, uint32_t count) {
         ParamValueNames list;

@@ -1,5 +1,7 @@
 #include "effect/ParamData.h"
 
+#include "effect/ParameterTable.h"
+
 #include <cmath>
 
 int32_t ParamData::GetInt() const
@@ -44,4 +46,18 @@ float SanitizeNormalized(float value)
     if (!(value >= 0.0f)) return 0.0f; // NaN and negatives
     if (value > 1.0f) return 1.0f;     // includes +inf
     return value;
+}
+
+ParamData DescriptorFromRow(const ParamRow& row)
+{
+    ParamData d;
+    d.id = row.id;
+    d.min = row.min;
+    d.max = row.max;
+    d.def = row.def;
+    d.decimals = row.decimals;
+    d.isList = row.isList != 0;
+    d.list = row.list;
+    d.value = d.NormDefault();
+    return d;
 }

@@ -32,6 +32,10 @@ struct ParamData {
     void Store(float v) { std::atomic_ref<float>(value).store(v, std::memory_order_relaxed); }
 };
 
+struct ParamRow;
+// The descriptor of a parameter table row (or gain row), at its default; no name or unit.
+ParamData DescriptorFromRow(const ParamRow& row);
+
 // Names of the steps of a list parameter: entry k names the integer value min + k.
 struct ParamValueNames {
     uint32_t count = 0;

@@ -18,6 +18,14 @@ echo "Installed: $bundle/Kestrune.so"
 echo
 "$render" --plugin "$bundle" --info
 
+# The LV2 edition, when this build has it: what an LV2 host reads of the installed bundle.
+lv2_dir=$(grep -m1 '^KESTRUNE_LV2_DIR' build/CMakeCache.txt | cut -d= -f2 || true)
+if [ -n "$lv2_dir" ] && [ -f "$lv2_dir/Kestrune.lv2/manifest.ttl" ]; then
+  echo
+  echo "Installed: $lv2_dir/Kestrune.lv2/"
+  LV2_PATH="$lv2_dir" lv2info urn:orbeline:kestrune | sed -n '1,/^\tPort 0:/p' | sed '$d'
+fi
+
 # The demo: a dry clip made from nothing, through the installed bundle's "Tape Echo".
 out=out/demo
 mkdir -p "$out"

@@ -2,6 +2,14 @@
 // every operator new and every pthread mutex lock in this program is seen while a test
 // says so.
 #include "tests/effect/EffectFixture.h"
+#ifdef KESTRUNE_WITH_LV2
+#include "effect/ParameterUnits.h"
+#include "lv2/Lv2Effect.h"
+#include "tools/lv2host/UridMap.h"
+
+#include <lv2/atom/forge.h>
+#include <lv2/time/time.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -104,6 +112,56 @@ TEST(RealTime, ProcessingAndAutomationNeverAllocate)
     EXPECT_GT(counter.LockCalls(), 0);
     EXPECT_EQ(counter.DistinctMutexes(), 1) << "only the effect's own lock";
 }
+
+#ifdef KESTRUNE_WITH_LV2
+// The LV2 edition's run: transport atoms, port changes in every parameter, HOST mode.
+TEST(RealTime, Lv2RunNeverAllocates)
+{
+    UridMap urids;
+    LV2_Feature map {LV2_URID__map, urids.MapFeatureData()};
+    const LV2_Feature* features[] = {&map, nullptr};
+    KestruneLv2 fx(48000.0, features);
+    std::vector<uint64_t> sequence(64);
+    LV2_Atom_Forge forge;
+    lv2_atom_forge_init(&forge, urids.MapFeatureData());
+    lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(sequence.data()), sequence.size() * 8);
+    LV2_Atom_Forge_Frame frame, position;
+    lv2_atom_forge_sequence_head(&forge, &frame, 0);
+    lv2_atom_forge_frame_time(&forge, 0);
+    lv2_atom_forge_object(&forge, &position, 0, urids.Map(LV2_TIME__Position));
+    lv2_atom_forge_key(&forge, urids.Map(LV2_TIME__beatsPerMinute));
+    lv2_atom_forge_float(&forge, 97.0f);
+    lv2_atom_forge_pop(&forge, &position);
+    lv2_atom_forge_pop(&forge, &frame);
+
+    std::vector<float> left(1024, 0.25f), right(1024, -0.25f), outL(1024), outR(1024);
+    float ports[kNumParams], meters[5];
+    for (int i = 0; i < kNumParams; ++i) ports[i] = static_cast<float>(UnitsDefault(i));
+    fx.Connect(kPortInLeft, left.data());
+    fx.Connect(kPortInRight, right.data());
+    fx.Connect(kPortOutLeft, outL.data());
+    fx.Connect(kPortOutRight, outR.data());
+    fx.Connect(kPortControl, sequence.data());
+    for (int i = 0; i < kNumParams; ++i) fx.Connect(kPortFirstParameter + i, &ports[i]);
+    for (int i = 0; i < 5; ++i) fx.Connect(kPortFirstPeak + i, &meters[i]);
+    fx.Activate();
+
+    CountAllocations counter;
+    fx.Run(1024);
+    for (int i = 0; i < kNumParams; ++i) {
+        ports[i] = static_cast<float>(0.5 * (UnitsMinimum(i) + UnitsMaximum(i)));
+        fx.Run(256);
+    }
+    ports[kTimeMode] = kTimeModeHost;
+    fx.Run(1024);
+    ports[kOnOff] = 0.0f;
+    fx.Run(64);
+    EXPECT_EQ(counter.Count(), 0);
+    EXPECT_GT(counter.LockCalls(), 0);
+    EXPECT_EQ(counter.DistinctMutexes(), 1) << "only the effect's own lock";
+    fx.Deactivate();
+}
+#endif
 
 TEST(RealTime, TheCountersSeeAllocationsAndLocks)
 {

@@ -1,6 +1,12 @@
 // An audio thread processes while a user-interface thread automates, switches programs
 // and moves state in and out: run under ThreadSanitizer, no race may be reported.
 #include "tests/effect/EffectFixture.h"
+#ifdef KESTRUNE_WITH_LV2
+#include "effect/BankFile.h"
+#include "effect/ParameterUnits.h"
+#include "lv2/Lv2Effect.h"
+#include "tools/lv2host/UridMap.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -105,3 +111,62 @@ TEST(Threading, ChunksTakenDuringAutomationAreConsistentSnapshots)
     automation.join();
     EXPECT_EQ(torn, 0);
 }
+
+#ifdef KESTRUNE_WITH_LV2
+// LV2 hosts save state from another thread while the plug-in runs: each save is one whole,
+// valid set of programs.
+TEST(Threading, Lv2StateSavedWhileRunning)
+{
+    UridMap urids;
+    LV2_Feature map {LV2_URID__map, urids.MapFeatureData()};
+    const LV2_Feature* features[] = {&map, nullptr};
+    KestruneLv2 fx(48000.0, features);
+    std::vector<float> left(256), right(256);
+    float ports[kNumParams], meters[5];
+    for (int i = 0; i < kNumParams; ++i) ports[i] = static_cast<float>(UnitsDefault(i));
+    fx.Connect(kPortInLeft, left.data());
+    fx.Connect(kPortInRight, right.data());
+    fx.Connect(kPortOutLeft, left.data());
+    fx.Connect(kPortOutRight, right.data());
+    for (int i = 0; i < kNumParams; ++i) fx.Connect(kPortFirstParameter + i, &ports[i]);
+    for (int i = 0; i < 5; ++i) fx.Connect(kPortFirstPeak + i, &meters[i]);
+    fx.Activate();
+
+    std::atomic<bool> stop {false};
+    std::thread audio([&] {
+        std::mt19937 random(3);
+        std::uniform_real_distribution<double> where(0.0, 1.0);
+        while (!stop.load()) {
+            const int i = static_cast<int>(random() % kNumParams);
+            ports[i] = static_cast<float>(UnitsMinimum(i) + where(random) * (UnitsMaximum(i) - UnitsMinimum(i)));
+            std::fill(left.begin(), left.end(), 0.25f);
+            std::fill(right.begin(), right.end(), -0.25f);
+            fx.Run(256);
+        }
+    });
+
+    struct Saved {
+        std::vector<unsigned char> bytes;
+        int stores = 0;
+    } saved;
+    auto store = [](LV2_State_Handle handle, uint32_t, const void* value, size_t size, uint32_t, uint32_t) {
+        auto* s = static_cast<Saved*>(handle);
+        s->bytes.assign(static_cast<const unsigned char*>(value), static_cast<const unsigned char*>(value) + size);
+        ++s->stores;
+        return LV2_STATE_SUCCESS;
+    };
+    for (int n = 0; n < 300; ++n) {
+        ASSERT_EQ(fx.Save(store, &saved), LV2_STATE_SUCCESS);
+        ASSERT_EQ(saved.bytes.size(), static_cast<size_t>(kBankChunkSize));
+        AKestruneProgram programs[kNumPrograms];
+        std::memcpy(programs, saved.bytes.data(), sizeof programs);
+        EXPECT_TRUE(programs[0].slot >= 0 && programs[0].slot < kNumPrograms);
+        for (const AKestruneProgram& p : programs)
+            for (float v : p.values) ASSERT_TRUE(v >= 0.0f && v <= 1.0f);
+    }
+    stop = true;
+    audio.join();
+    EXPECT_EQ(saved.stores, 300);
+    fx.Deactivate();
+}
+#endif

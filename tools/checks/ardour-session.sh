@@ -9,28 +9,19 @@
 #   tools/checks/ardour-session.sh [FOLDER HOLDING Kestrune/ (default ~/.vst)]
 # KESTRUNE_RENDER names the render tool (default: build/tools/render/kestrune-render).
 set -euo pipefail
-command -v ardour7-lua > /dev/null || { echo "needs ardour7-lua (apt-get install ardour)"; exit 2; }
+# shellcheck source=ardour-common.sh
+. "$(dirname "$0")/ardour-common.sh"
 bundle_dir=$(realpath "${1:-$HOME/.vst}")
 root=$(cd "$(dirname "$0")/../.." && pwd)
 render=${KESTRUNE_RENDER:-$root/build/tools/render/kestrune-render}
 [ -x "$render" ] || { echo "needs the built kestrune-render ($render); set KESTRUNE_RENDER"; exit 2; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Ardour finds plug-ins through its scanner's cache: scan first, as Ardour's GUI would.
 LD_LIBRARY_PATH=/usr/lib/ardour7${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} \
   /usr/lib/ardour7/ardour-vst-scanner -f "$bundle_dir/Kestrune/Kestrune.so" | grep -E 'VST2Info|Found'
 
 cat > "$work/save.lua" <<LUA
-AudioEngine:set_backend("None (Dummy)", "", "")
-AudioEngine:start(false)
-local s = create_session("$work/session", "session", 48000)
-local t = s:new_audio_track(2, 2, nil, 1, "Track", ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true):front()
-local p = ARDOUR.LuaAPI.new_plugin(s, "Kestrune", ARDOUR.PluginType.LXVST, "")
-assert(not p:isnil(), "Ardour did not find Kestrune")
-t:add_processor_by_index(p, 0, nil, true)
+$(lua_session_with_plugin Kestrune LXVST)
 local insert = p:to_insert()
 local plugin = insert:plugin(0)
 for i = 0, plugin:parameter_count() - 1 do print(string.format("name %d [%s]", i, plugin:parameter_label(i))) end
@@ -48,20 +39,9 @@ end
 step(12, 1) -- TimeMode: MS, BPM, HOST
 step(13, 4) -- Note: 1/64, 1/32, 1/16, 1/8 T, 1/8, ...
 step(8, 1)  -- HPF ON: OFF, ON
-s:save_state("", false, false, false, false, false)
-close_session()
+${lua_save_and_close}
 LUA
-cat > "$work/load.lua" <<LUA
-AudioEngine:set_backend("None (Dummy)", "", "")
-AudioEngine:start(false)
-local s = load_session("$work/session", "session")
-for r in s:get_routes():iter() do
-  local p = r:nth_plugin(0)
-  if not p:isnil() then print("restored TimeMode", (ARDOUR.LuaAPI.get_processor_param(p, 12, true))) end
-end
-s:save_state("", false, false, false, false, false)
-close_session()
-LUA
+lua_reload_printing_parameters > "$work/load.lua"
 
 # The state Kestrune handed Ardour for the session, shown through Kestrune's own displays.
 displays() {
@@ -83,7 +63,7 @@ for pair in "TimeMode=BPM" "Note=1/8" "DelayTime=250" "HPF ON=ON"; do
   [ "$shown" = "${pair#*=}" ] || fail "after Ardour's controls ${pair%%=*} shows '$shown', not '${pair#*=}'"
 done
 
-restored=$(LXVST_PATH="$bundle_dir" ardour7-lua "$work/load.lua" 2>&1 | grep -o 'restored TimeMode [0-9.]*' || true)
+restored=$(LXVST_PATH="$bundle_dir" ardour7-lua "$work/load.lua" 2>&1 | grep '^restored 12 ' || true)
 echo "$restored"
 [ -n "$restored" ] || fail "Ardour did not restore the session"
 after_load=$(displays)

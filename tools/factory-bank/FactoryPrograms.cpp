@@ -51,12 +51,7 @@ namespace {
 
 ParamData Descriptor(KestruneParam index)
 {
-    const ParamRow& row = AutomateParamMinMax_Tbl[index];
-    ParamData d;
-    d.min = row.min;
-    d.max = row.max;
-    d.decimals = row.decimals;
-    return d;
+    return DescriptorFromRow(AutomateParamMinMax_Tbl[index]);
 }
 
 float Normalised(KestruneParam index, float real)

@@ -1,5 +1,6 @@
 #include "tools/render/ParameterSetter.h"
 
+#include "effect/DisplayedValue.h"
 #include "tools/host/VstHost.h"
 
 #include <cctype>
@@ -59,27 +60,20 @@ double DisplayedNumber(VstInstance& instance, int index, float normalised, bool&
 // A list or switch: pick the middle of the range of values that displays the text.
 std::string SetByText(VstInstance& instance, int index, const std::string& name, const std::string& wanted)
 {
-    constexpr int kSteps = 2000;
-    int first = -1, last = -1;
     std::vector<std::string> seen;
-    for (int k = 0; k <= kSteps; ++k) {
-        instance.SetParameter(index, static_cast<float>(k) / kSteps);
+    const float middle = displayed::MiddleOfMatchingRun([&](float v) {
+        instance.SetParameter(index, v);
         const std::string shown = instance.ParameterDisplay(index);
         if (seen.empty() || seen.back() != shown) seen.push_back(shown);
-        if (SameText(shown, wanted)) {
-            if (first < 0) first = k;
-            last = k;
-        } else if (first >= 0) {
-            break;
-        }
-    }
-    if (first < 0) {
+        return SameText(shown, wanted);
+    });
+    if (middle < 0.0f) {
         std::string choices;
         for (size_t i = 0; i < seen.size() && i < 12; ++i) choices += (i ? ", " : "") + ("\"" + seen[i] + "\"");
         if (seen.size() > 12) choices += ", ...";
         return name + " has no value \"" + wanted + "\" (it shows " + choices + ")";
     }
-    instance.SetParameter(index, (static_cast<float>(first) + static_cast<float>(last)) * 0.5f / kSteps);
+    instance.SetParameter(index, middle);
     return {};
 }
 
@@ -97,22 +91,14 @@ std::string SetByNumber(VstInstance& instance, int index, const std::string& nam
         std::snprintf(message, sizeof message, " = %g is out of range (%g to %g)", target, smallest, largest);
         return name + message;
     }
-    // Bisection on the displayed number, which rises (or falls) with the normalised value.
-    float a = 0.0f, b = 1.0f;
-    const bool rising = high >= low;
-    for (int i = 0; i < 40; ++i) {
-        const float mid = 0.5f * (a + b);
-        bool numeric = false;
-        const double shown = DisplayedNumber(instance, index, mid, numeric);
-        if ((shown < target) == rising)
-            a = mid;
-        else
-            b = mid;
-    }
-    bool numeric = false;
-    const double atA = DisplayedNumber(instance, index, a, numeric);
-    const double atB = DisplayedNumber(instance, index, b, numeric);
-    instance.SetParameter(index, std::fabs(atA - target) <= std::fabs(atB - target) ? a : b);
+    // The displayed number rises (or falls) with the normalised value.
+    const float chosen = displayed::NearestNormalised(
+        [&](float v) {
+            bool numeric = false;
+            return DisplayedNumber(instance, index, v, numeric);
+        },
+        low, high, target);
+    instance.SetParameter(index, chosen);
     return {};
 }
 

@@ -1,0 +1,88 @@
+#pragma once
+// A small LV2 host on lilv for tests: loads one bundle, runs an instance block by block
+// with the host's transport on its atom input, saves and restores state, applies presets.
+#include "tools/lv2host/UridMap.h"
+
+#include <lilv/lilv.h>
+#include <lv2/options/options.h>
+#include <lv2/state/state.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class Lv2World {
+public:
+    // bundleFolder: the folder holding manifest.ttl. Only that bundle is loaded.
+    explicit Lv2World(const std::string& bundleFolder);
+    ~Lv2World();
+    Lv2World(const Lv2World&) = delete;
+    Lv2World& operator=(const Lv2World&) = delete;
+
+    LilvWorld* World() const { return m_world; }
+    // nullptr when the bundle does not describe uri.
+    const LilvPlugin* Plugin(const char* uri) const;
+    UridMap& Urids() { return m_urids; }
+    // The presets of a plug-in: URI and label, in URI order.
+    std::vector<std::pair<std::string, std::string>> Presets(const LilvPlugin* plugin);
+
+private:
+    LilvWorld* m_world = nullptr;
+    UridMap m_urids;
+};
+
+class Lv2Instance {
+public:
+    // maxBlock is announced as buf-size:maxBlockLength; Run takes at most that many frames.
+    Lv2Instance(Lv2World& world, const LilvPlugin* plugin, double sampleRate, int maxBlock);
+    ~Lv2Instance();
+    Lv2Instance(const Lv2Instance&) = delete;
+    Lv2Instance& operator=(const Lv2Instance&) = delete;
+
+    bool IsValid() const { return m_instance != nullptr; }
+
+    // Control ports by symbol; false for an unknown symbol.
+    bool SetControl(const std::string& symbol, float value);
+    float Control(const std::string& symbol) const;
+
+    // The next block carries a time:Position with this tempo.
+    void SendTempo(double beatsPerMinute);
+    // One block of stereo audio; the buffers may be the same (in place).
+    void Run(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames);
+
+    // The plug-in's state as a host keeps it (Turtle text), and back.
+    std::string SaveState();
+    bool RestoreState(const std::string& text);
+    // The state interface called directly with one property of the given type.
+    LV2_State_Status RestoreProperty(const char* key, const void* data, size_t size, const char* type);
+    // The value of one property the plug-in stores; empty when it stores none.
+    std::vector<unsigned char> SavedProperty(const char* key, std::string* type = nullptr);
+
+    // Sets the ports from a preset; false when the preset cannot be loaded.
+    bool ApplyPreset(const std::string& uri);
+
+private:
+    struct Port {
+        std::string symbol;
+        bool control = false, atom = false, audio = false, input = false;
+        float value = 0.0f;
+    };
+    void BuildControlSequence();
+    static const void* PortValue(const char* symbol, void* self, uint32_t* size, uint32_t* type);
+    static void SetPortValue(const char* symbol, void* self, const void* value, uint32_t size, uint32_t type);
+
+    Lv2World& m_world;
+    const LilvPlugin* m_plugin;
+    LilvInstance* m_instance = nullptr;
+    std::vector<Port> m_ports;
+    int m_maxBlock;
+    std::vector<LV2_Options_Option> m_options;
+    int32_t m_maxBlockValue;
+    LV2_Feature m_mapFeature, m_unmapFeature, m_optionsFeature;
+    const LV2_Feature* m_features[4];
+    std::vector<uint64_t> m_sequence; // the atom input, 64-bit aligned
+    double m_pendingTempo = 0.0;
+    bool m_activated = false;
+};
