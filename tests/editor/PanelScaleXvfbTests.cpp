@@ -49,6 +49,17 @@ void SetXftDpi(Display* display, const char* dpi)
     XSync(display, False);
 }
 
+// A right-click at a root point, then time for the menu to open.
+void OpenSizeMenu(XDriver& d, std::pair<int, int> click)
+{
+    d.moveTo(click.first, click.second);
+    std::this_thread::sleep_for(40ms);
+    d.button(3, true);
+    std::this_thread::sleep_for(40ms);
+    d.button(3, false);
+    std::this_thread::sleep_for(400ms);
+}
+
 class PanelScaleXvfbTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -109,28 +120,7 @@ protected:
         const double s = Scale();
         const auto root = session->at(0, 0);
         auto point = [&](int ux, int uy) { return std::make_pair(root.first + int(ux * s), root.second + int(uy * s)); };
-        const auto press = point(524, 111), top = point(538, 76), end = point(556, 90);
-        EXPECT_TRUE(session->Drive(
-            [&](XDriver& d) {
-                d.moveTo(press.first, press.second);
-                std::this_thread::sleep_for(60ms);
-                d.button(true);
-                std::this_thread::sleep_for(100ms);
-                for (int i = 1; i <= 8; ++i) {
-                    const auto p = point(524 + (538 - 524) * i / 8, 111 + (76 - 111) * i / 8);
-                    d.moveTo(p.first, p.second);
-                    std::this_thread::sleep_for(25ms);
-                }
-                d.moveTo(top.first, top.second);
-                for (int i = 1; i <= 8; ++i) {
-                    const auto p = point(538 + (556 - 538) * i / 8, 76 + (90 - 76) * i / 8);
-                    d.moveTo(p.first, p.second);
-                    std::this_thread::sleep_for(25ms);
-                }
-                d.moveTo(end.first, end.second);
-                std::this_thread::sleep_for(60ms);
-                d.button(false);
-            },
+        EXPECT_TRUE(session->Drive([&](XDriver& d) { DragThrough(d, point, 524, 111, 538, 76, 556, 90); },
             [&] { return !session->Events(audioMasterEndEdit).empty(); }));
         return session->fx.GetParameter(4);
     }
@@ -144,12 +134,7 @@ protected:
         const int itemY = click.second + 1 + int((kMenuBorder + kMenuRowUnits * item + kMenuRowUnits / 2) * s);
         session->Drive(
             [&](XDriver& d) {
-                d.moveTo(click.first, click.second);
-                std::this_thread::sleep_for(40ms);
-                d.button(3, true);
-                std::this_thread::sleep_for(40ms);
-                d.button(3, false);
-                std::this_thread::sleep_for(400ms);
+                OpenSizeMenu(d, click);
                 d.click(itemX, itemY);
             },
             [&] { return !session->Events(audioMasterSizeWindow).empty(); });
@@ -316,12 +301,7 @@ TEST_F(PanelScaleXvfbTest, DialogAndMenuScaleWithThePanel)
     std::atomic<int> lightRows {0};
     session->Drive(
         [&](XDriver& d) {
-            d.moveTo(click.first, click.second);
-            std::this_thread::sleep_for(40ms);
-            d.button(3, true);
-            std::this_thread::sleep_for(40ms);
-            d.button(3, false);
-            std::this_thread::sleep_for(400ms);
+            OpenSizeMenu(d, click);
             const int height = 2 * (2 * kMenuBorder + 3 * kMenuRowUnits);
             cairo_surface_t* shot = d.capture(DefaultRootWindow(d.display), 240, height + 20, click.first + 1,
                                               click.second + 1);
