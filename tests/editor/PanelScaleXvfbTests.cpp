@@ -263,38 +263,51 @@ TEST_F(PanelScaleXvfbTest, SizeMenuResizesWhenTheHostAgreesAndIsRemembered)
     EXPECT_EQ(ReadText(SettingsPath()), "# Kestrune panel\nsize=100\n");
 }
 
-// The save dialog and the size menu at twice their 100 % size; screenshots of both.
-TEST_F(PanelScaleXvfbTest, DialogAndMenuScaleWithThePanel)
+// The save dialog, the alert and the size menu at twice their 100 % size; screenshots.
+TEST_F(PanelScaleXvfbTest, DialogAlertAndMenuScaleWithThePanel)
 {
-    std::pair<int, int> dialogSizes[2];
-    const char* dpis[2] = {"96", "192"};
-    for (int k = 0; k < 2; ++k) {
-        OpenAt(dpis[k]);
-        const auto save = At(kSaveX, kSaveY);
+    constexpr int kPowerX = 33, kPowerY = 27;
+    // Opens a window with a click (with Control held for the alert), measures it, shoots it
+    // at 200 % and closes it with Escape.
+    auto measure = [&](const char* title, int unitX, int unitY, bool control, const char* shotName) {
+        const auto at = At(unitX, unitY);
         std::atomic<int> width {0}, height {0};
         session->Drive(
             [&](XDriver& d) {
-                d.click(save.first, save.second);
-                const Window dialog = d.waitForWindow("Save Program");
-                if (!dialog) return;
+                if (control)
+                    d.clickWith(XK_Control_L, at.first, at.second, 50ms);
+                else
+                    d.click(at.first, at.second);
+                const Window window = d.waitForWindow(title);
+                if (!window) return;
                 std::this_thread::sleep_for(300ms);
                 XWindowAttributes attributes {};
-                XGetWindowAttributes(d.display, dialog, &attributes);
-                if (k == 1) {
-                    cairo_surface_t* shot = d.capture(dialog, attributes.width, attributes.height);
-                    cairo_surface_write_to_png(shot, ScreenshotPath("scale-200-save-dialog.png").c_str());
+                XGetWindowAttributes(d.display, window, &attributes);
+                if (Scale() == 2.0) {
+                    cairo_surface_t* shot = d.capture(window, attributes.width, attributes.height);
+                    cairo_surface_write_to_png(shot, ScreenshotPath(shotName).c_str());
                     cairo_surface_destroy(shot);
                 }
-                width = attributes.width;
                 height = attributes.height;
+                width = attributes.width;
                 d.tap(XK_Escape);
             },
             [&] { return width > 0; }, 8000ms);
-        dialogSizes[k] = {width.load(), height.load()};
+        session->IdleFor(200ms);
+        return std::make_pair(width.load(), height.load());
+    };
+    std::pair<int, int> dialog[2], alert[2];
+    const char* dpis[2] = {"96", "192"};
+    for (int k = 0; k < 2; ++k) {
+        OpenAt(dpis[k]);
+        dialog[k] = measure("Save Program", kSaveX, kSaveY, false, "scale-200-save-dialog.png");
+        alert[k] = measure("Kestrune", kPowerX, kPowerY, true, "scale-200-alert.png");
     }
-    EXPECT_GT(dialogSizes[0].first, 100);
-    EXPECT_EQ(dialogSizes[1].first, 2 * dialogSizes[0].first);
-    EXPECT_EQ(dialogSizes[1].second, 2 * dialogSizes[0].second);
+    EXPECT_GT(dialog[0].first, 100);
+    EXPECT_EQ(dialog[1], std::make_pair(2 * dialog[0].first, 2 * dialog[0].second));
+    EXPECT_GT(alert[0].first, 100);
+    EXPECT_EQ(alert[1], std::make_pair(2 * alert[0].first, 2 * alert[0].second));
+    EXPECT_EQ(session->fx.GetParameter(0), 1.0f); // Escape cancelled: power stays on
 
     // The size menu at 200 %: three rows of 40 pixels with their borders.
     const auto click = At(kBackgroundX, kBackgroundY);
