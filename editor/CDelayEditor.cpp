@@ -92,7 +92,8 @@ void CDelayEditor::ChooseScale()
 
 void CDelayEditor::UpdateRect()
 {
-    VSTGUI::CBitmap0* background = GetBackground(m_scale);
+    // The background's size in units is the same at every scale.
+    VSTGUI::CBitmap0* background = m_background ? m_background : GetBackground(m_scale);
     m_rect.top = 0;
     m_rect.left = 0;
     m_rect.bottom = static_cast<int16_t>(VSTGUI::unitsToPixels(double(background->getHeight()), m_scale));
