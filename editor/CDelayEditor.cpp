@@ -1,10 +1,13 @@
 #include "editor/CDelayEditor.h"
 
 #include "editor/CUIWindow.h"
+#include "editor/PanelScale.h"
+#include "editor/PanelSettings.h"
 #include "plugin/AudioEffectX.h"
 #include "port/Folders.h"
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CFrame0.h"
+#include "toolkit/PixelScale.h"
 #include "toolkit/ResourceFolder.h"
 #include "toolkit/X11View.h"
 
@@ -57,25 +60,50 @@ CDelayEditor::~CDelayEditor()
     if (m_background) m_background->forget();
 }
 
-VSTGUI::CBitmap0* CDelayEditor::GetBackground()
+VSTGUI::CBitmap0* CDelayEditor::GetBackground(double scale)
 {
+    scale = VSTGUI::validScale(scale);
+    if (m_background && m_backgroundScale != scale) {
+        m_background->forget();
+        m_background = nullptr;
+    }
     if (!m_background) {
         // Bitmaps come from the Resources folder beside the loaded library; a host (or a tool
         // linking the editor in) that set the folder already keeps its choice.
         if (VSTGUI::GetResourceFolder().empty())
             VSTGUI::SetResourceFolder((GetModuleFolder() + "Resources/").c_str());
-        m_background = new VSTGUI::CBitmap0(kBackgroundBitmap);
-        m_rect.top = 0;
-        m_rect.left = 0;
-        m_rect.bottom = static_cast<int16_t>(m_background->getHeight());
-        m_rect.right = static_cast<int16_t>(m_background->getWidth());
+        m_background = new VSTGUI::CBitmap0(kBackgroundBitmap, scale);
+        m_backgroundScale = scale;
     }
     return m_background;
 }
 
+void CDelayEditor::ChooseScale()
+{
+    const int percent = PanelSettings::InPreferences().ChosenPercent();
+    if (percent > 0) {
+        m_scale = percent / 100.0;
+        return;
+    }
+    // The screen's settings once per editor: hosts may ask for the rectangle often.
+    if (m_screenScale <= 0.0) m_screenScale = ScreenScale();
+    m_scale = m_screenScale;
+}
+
+void CDelayEditor::UpdateRect()
+{
+    // The background's size in units is the same at every scale.
+    VSTGUI::CBitmap0* background = m_background ? m_background : GetBackground(m_scale);
+    m_rect.top = 0;
+    m_rect.left = 0;
+    m_rect.bottom = static_cast<int16_t>(VSTGUI::unitsToPixels(double(background->getHeight()), m_scale));
+    m_rect.right = static_cast<int16_t>(VSTGUI::unitsToPixels(double(background->getWidth()), m_scale));
+}
+
 bool CDelayEditor::getRect(ERect** rect)
 {
-    GetBackground();
+    if (!m_view) ChooseScale();
+    UpdateRect();
     if (rect) *rect = &m_rect;
     return true;
 }
@@ -84,10 +112,12 @@ bool CDelayEditor::open(void* parent)
 {
     if (m_view) return true;
     KeepLibraryLoaded();
-    VSTGUI::CBitmap0* background = GetBackground();
+    ChooseScale();
+    VSTGUI::CBitmap0* background = GetBackground(m_scale);
+    UpdateRect();
     const VSTGUI::CCoord width = background->getWidth();
     const VSTGUI::CCoord height = background->getHeight();
-    auto* frame = new VSTGUI::CFrame0(VSTGUI::CRect0(0, 0, width, height), parent, nullptr, this);
+    auto* frame = new VSTGUI::CFrame0(VSTGUI::CRect0(0, 0, width, height), parent, nullptr, this, m_scale);
     if (!frame->isOpen()) {
         // No X display or no usable parent window: tell the host there is no panel.
         frame->forget();
@@ -95,6 +125,14 @@ bool CDelayEditor::open(void* parent)
     }
     m_systemWindow = parent;
     m_frame = frame;
+    m_window.m_hWnd = parent;
+    MakeView();
+    return true;
+}
+
+void CDelayEditor::MakeView()
+{
+    VSTGUI::CBitmap0* background = GetBackground(m_scale);
     m_frame->setBackground(background);
     m_view = new CUIWindow(m_frame);
     m_frame->drawCallback = callback_draw;
@@ -103,20 +141,48 @@ bool CDelayEditor::open(void* parent)
     m_frame->mouseMovedCallback = callback_mouseM;
     m_frame->wheelCallback = callback_mouseW;
     m_frame->callbackUser = m_view;
-    m_window.m_hWnd = parent;
     m_view->MakeWindow(&m_window, background, this);
-    m_view->MoveWindow(0, 0, static_cast<int>(width), static_cast<int>(height), true);
+    m_view->MoveWindow(0, 0, static_cast<int>(background->getWidth()), static_cast<int>(background->getHeight()), true);
+}
+
+void CDelayEditor::DeleteView()
+{
+    if (!m_view) return;
+    m_view->DestroyWindow();
+    delete m_view;
+    m_view = nullptr;
+}
+
+bool CDelayEditor::ApplyScale(double scale)
+{
+    scale = VSTGUI::validScale(scale);
+    if (scale == m_scale) return true;
+    // The host may ask for the editor rectangle while it resizes: it answers the new size.
+    const ERect previous = m_rect;
+    const double previousScale = m_scale;
+    m_scale = scale;
+    UpdateRect();
+    auto* effect = dynamic_cast<AudioEffectX*>(m_effect);
+    if (!effect || !effect->sizeWindow(m_rect.right - m_rect.left, m_rect.bottom - m_rect.top)) {
+        m_scale = previousScale;
+        m_rect = previous;
+        return false;
+    }
+    PanelSettings::InPreferences().ChoosePercent(static_cast<int>(scale * 100.0 + 0.5));
+    if (m_frame) {
+        DeleteView();
+        m_frame->callbackUser = nullptr;
+        m_frame->setScale(scale);
+        MakeView();
+    }
     return true;
 }
 
 void CDelayEditor::close()
 {
     m_systemWindow = nullptr;
-    if (m_view) {
-        m_view->DestroyWindow();
-        delete m_view;
-        m_view = nullptr;
-    }
+    m_pendingScale = 0.0;
+    DeleteView();
     // The frame goes too: its window leaves the host's window and its X connection closes.
     if (m_frame) {
         // A round trip first: cairo may still have a shared-memory attach in flight, which the
@@ -132,6 +198,12 @@ void CDelayEditor::idle()
     if (!m_view) return;
     m_view->idle();
     m_frame->dispatchEvents();
+    // A size chosen in the menu is applied here, outside the view's own event handling.
+    if (m_pendingScale > 0.0 && m_view) {
+        const double scale = m_pendingScale;
+        m_pendingScale = 0.0;
+        ApplyScale(scale);
+    }
 }
 
 bool CDelayEditor::setKnobMode(VstInt32 mode)

@@ -40,12 +40,33 @@ public:
 
     CUIWindow* GetMainView() const { return m_view; }
     VSTGUI::CFrame0* GetFrame() const { return m_frame; }
-    // The panel background (bitmap 3005), loaded on first use and kept while the editor lives.
-    VSTGUI::CBitmap0* GetBackground();
+    // The panel background (bitmap 3005) at a scale, loaded on first use and kept while the
+    // editor lives (until another scale is asked for). Its size is in panel units.
+    VSTGUI::CBitmap0* GetBackground(double scale = 1.0);
+
+    // Pixels per unit of the panel: the size chosen in the size menu (remembered in the
+    // preferences folder), or else the one that fits the screen. Read again at each
+    // editor-rectangle request while no panel is open.
+    double GetScale() const { return m_scale; }
+    // Asks for another panel size; the next idle asks the host to resize its window and,
+    // when it agrees, redraws the panel at that size and remembers the choice.
+    void RequestScale(double scale) { m_pendingScale = scale; }
+    // What RequestScale leads to, at once: false (and nothing changes) when the host refuses.
+    bool ApplyScale(double scale);
 
 private:
+    void ChooseScale();
+    void UpdateRect();
+    // Makes the main view over the frame at the frame's scale.
+    void MakeView();
+    void DeleteView();
+
     ERect m_rect {};
+    double m_scale = 1.0;
+    double m_pendingScale = 0.0;
+    double m_screenScale = 0.0;
     VSTGUI::CBitmap0* m_background = nullptr;
+    double m_backgroundScale = 1.0;
     CUIWindow* m_view = nullptr;
     VSTGUI::CFrame0* m_frame = nullptr;
     CVSTWnd m_window;

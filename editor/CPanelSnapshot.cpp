@@ -5,15 +5,17 @@
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame0.h"
+#include "toolkit/PixelScale.h"
 
 #include <cairo.h>
 
-CPanelSnapshot::CPanelSnapshot(CDelayEditor& editor)
+CPanelSnapshot::CPanelSnapshot(CDelayEditor& editor, double scale)
 {
-    VSTGUI::CBitmap0* background = editor.GetBackground();
+    scale = VSTGUI::validScale(scale);
+    VSTGUI::CBitmap0* background = editor.GetBackground(scale);
     m_width = static_cast<int>(background->getWidth());
     m_height = static_cast<int>(background->getHeight());
-    m_frame = new VSTGUI::CFrame0(VSTGUI::CRect0(0, 0, m_width, m_height), nullptr, nullptr, &editor);
+    m_frame = new VSTGUI::CFrame0(VSTGUI::CRect0(0, 0, m_width, m_height), nullptr, nullptr, &editor, scale);
     m_view = new CUIWindow(m_frame);
     m_view->MakeWindow(&m_record, background, &editor);
     // One idle without drawing settles the controls, as the host's first idle would.
@@ -31,10 +33,20 @@ VSTGUI::CDrawContext* CPanelSnapshot::CreateContext(cairo_surface_t* surface)
     return new VSTGUI::CDrawContext(m_frame, surface, m_width, m_height);
 }
 
+int CPanelSnapshot::PixelWidth() const
+{
+    return static_cast<int>(VSTGUI::unitsToPixels(m_width, m_frame->getScale()));
+}
+
+int CPanelSnapshot::PixelHeight() const
+{
+    return static_cast<int>(VSTGUI::unitsToPixels(m_height, m_frame->getScale()));
+}
+
 cairo_surface_t* CPanelSnapshot::Paint()
 {
     if (m_width <= 0 || m_height <= 0) return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_width, m_height);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, PixelWidth(), PixelHeight());
     VSTGUI::CDrawContext* context = CreateContext(surface);
     m_view->draw(context, 0, 0, m_width, m_height);
     context->forget();

@@ -15,8 +15,9 @@ class CFrame0;
 
 class CPanelSnapshot {
 public:
-    // The editor's effect must outlive the snapshot. Set the resource folder first.
-    explicit CPanelSnapshot(CDelayEditor& editor);
+    // The editor's effect must outlive the snapshot. Set the resource folder first. scale:
+    // pixels per panel unit (1, 1.5 or 2); sizes and points stay in units.
+    explicit CPanelSnapshot(CDelayEditor& editor, double scale = 1.0);
     ~CPanelSnapshot();
     CPanelSnapshot(const CPanelSnapshot&) = delete;
     CPanelSnapshot& operator=(const CPanelSnapshot&) = delete;
@@ -25,8 +26,11 @@ public:
     VSTGUI::CFrame0& Frame() { return *m_frame; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
+    // The picture's size in pixels.
+    int PixelWidth() const;
+    int PixelHeight() const;
 
-    // A context drawing into surface (an image surface of the panel's size).
+    // A context drawing into surface (an image surface of the panel's pixel size).
     VSTGUI::CDrawContext* CreateContext(cairo_surface_t* surface);
     // The whole panel as the host would show it, in a new ARGB image surface that the caller
     // destroys; null when the background bitmap is missing.

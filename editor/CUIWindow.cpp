@@ -108,18 +108,20 @@ void CUIWindow::AddSwitch(CBitmapSwitch& control, int left, int top, VSTGUI::CBi
 
 int CUIWindow::OnCreate()
 {
-    m_bmKnob = new VSTGUI::CBitmap0(3004);
-    m_bmPowerOff = new VSTGUI::CBitmap0(3002);
-    m_bmPowerOn = new VSTGUI::CBitmap0(3003);
-    m_bmMeter = new VSTGUI::CBitmap0(3008);
-    m_bmFilterOff = new VSTGUI::CBitmap0(3010);
-    m_bmFilterOn = new VSTGUI::CBitmap0(3009);
-    m_bmTimeMode = new VSTGUI::CBitmap0(5019);
-    m_bmProgramOff = new VSTGUI::CBitmap0(3012);
-    m_bmProgramOn = new VSTGUI::CBitmap0(3011);
-    m_bmSave = new VSTGUI::CBitmap0(5016);
-    m_bmChanged = new VSTGUI::CBitmap0(5017);
-    m_bmLargeKnob = new VSTGUI::CBitmap0(5020);
+    // The bitmaps drawn for the frame's size.
+    const double scale = m_frame ? m_frame->getScale() : 1.0;
+    m_bmKnob = new VSTGUI::CBitmap0(3004, scale);
+    m_bmPowerOff = new VSTGUI::CBitmap0(3002, scale);
+    m_bmPowerOn = new VSTGUI::CBitmap0(3003, scale);
+    m_bmMeter = new VSTGUI::CBitmap0(3008, scale);
+    m_bmFilterOff = new VSTGUI::CBitmap0(3010, scale);
+    m_bmFilterOn = new VSTGUI::CBitmap0(3009, scale);
+    m_bmTimeMode = new VSTGUI::CBitmap0(5019, scale);
+    m_bmProgramOff = new VSTGUI::CBitmap0(3012, scale);
+    m_bmProgramOn = new VSTGUI::CBitmap0(3011, scale);
+    m_bmSave = new VSTGUI::CBitmap0(5016, scale);
+    m_bmChanged = new VSTGUI::CBitmap0(5017, scale);
+    m_bmLargeKnob = new VSTGUI::CBitmap0(5020, scale);
     m_changedRect.SetRectWin(383, 12, 451, 43);
     m_nameRect.SetRectWin(208, 17, 372, 37);
     FollowProgramName();

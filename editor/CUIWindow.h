@@ -112,6 +112,10 @@ private:
     void RunNoteMenu();
     void ChooseTimeMode(CPoint point);
     void RunSaveDialog();
+    // A right-click on the panel's background: the menu of panel sizes, the current one checked.
+    void RunSizeMenu();
+    // No control, button or field at point.
+    bool IsBackground(CPoint point) const;
     // Control-click on power: asks before every program returns to its factory values.
     void ConfirmAllFactory();
     // Shows the effect's alerts ("Failed to Save") over the panel, in its style.

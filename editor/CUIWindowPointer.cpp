@@ -12,10 +12,12 @@
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame0.h"
 #include "toolkit/PanelAlert.h"
+#include "toolkit/PixelScale.h"
 #include "toolkit/PopupMenu.h"
 #include "toolkit/PresetSave.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,10 @@ CPoint ToPoint(const VSTGUI::CPoint0& where)
 
 void CUIWindow::mouseD(VSTGUI::CDrawContext* context, VSTGUI::CPoint0& where, long buttons)
 {
+    if ((buttons & VSTGUI::kRButton) && IsBackground(ToPoint(where))) {
+        RunSizeMenu();
+        return;
+    }
     if (!(buttons & VSTGUI::kLButton)) return;
     if (buttons & VSTGUI::kDoubleClick)
         OnLButtonDblClk(context, ToPoint(where));
@@ -103,6 +109,32 @@ void CUIWindow::OnLButtonDblClk(VSTGUI::CDrawContext* context, CPoint point)
             control->LButtonDblClk(context); // knobs return to their default
         }
     }
+}
+
+bool CUIWindow::IsBackground(CPoint point) const
+{
+    if (AreaAt(point) != PressArea::Elsewhere || m_nameRect.PtInRect(point)) return false;
+    for (CControlBase* control : m_controls)
+        if (control->HitTest(point)) return false;
+    return true;
+}
+
+void CUIWindow::RunSizeMenu()
+{
+    if (!m_frame || !m_editor) return;
+    static const char* const kTitles[] = {"100 %", "150 %", "200 %"};
+    constexpr int kCount = static_cast<int>(sizeof kTitles / sizeof kTitles[0]);
+    char titles[kCount][8] = {};
+    char* items[kCount] = {};
+    int current = -1;
+    for (int i = 0; i < kCount; ++i) {
+        std::snprintf(titles[i], sizeof titles[i], "%s", kTitles[i]);
+        items[i] = titles[i];
+        if (VSTGUI::kPanelScales[i] == m_frame->getScale()) current = i;
+    }
+    const int chosen = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), current, items, kCount);
+    // The editor resizes after this event: the view is made again at the new size.
+    if (chosen >= 0 && chosen != current) m_editor->RequestScale(VSTGUI::kPanelScales[chosen]);
 }
 
 CUIWindow::PressArea CUIWindow::AreaAt(CPoint point) const

@@ -3,23 +3,29 @@
 #include "port/Diagnostics.h"
 
 #include "toolkit/CDrawContext.h"
+#include "toolkit/CFrame0.h"
 #include "toolkit/ImageLoader.h"
+#include "toolkit/PixelScale.h"
 #include "toolkit/ResourceFolder.h"
 
 #include <cairo.h>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <sys/stat.h>
 
 namespace VSTGUI {
 
-CBitmap0::CBitmap0(long number) : resourceNumber(number) { loadFromResources(); }
+CBitmap0::CBitmap0(long number, double wanted) : resourceNumber(number) { loadFromResources(validScale(wanted)); }
 
-CBitmap0::CBitmap0(CFrame0*, CCoord w, CCoord h) : blank(true)
+CBitmap0::CBitmap0(CFrame0* frame, CCoord w, CCoord h, double pixelsPerUnit) : blank(true)
 {
+    scale = pixelsPerUnit > 0 ? pixelsPerUnit : (frame ? frame->getScale() : 1.0);
     if (w <= 0 || h <= 0 || w > 32767 || h > 32767)
         return;
-    cairo_surface_t* made = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(w), int(h));
+    const int pixelsWide = int(unitsToPixels(double(w), scale));
+    const int pixelsHigh = int(unitsToPixels(double(h), scale));
+    cairo_surface_t* made = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelsWide, pixelsHigh);
     if (cairo_surface_status(made) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(made);
         return;
@@ -35,27 +41,34 @@ CBitmap0::~CBitmap0()
         cairo_surface_destroy(surface);
 }
 
-void CBitmap0::loadFromResources()
+bool CBitmap0::loadFile(const std::string& path, const char* extension, double fileScale)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    surface = ImageLoader::load(path.c_str(), extension);
+    if (!surface) {
+        LogDiagnostic("*** Bitmap Nr.:%ld could not be decoded (%s).", resourceNumber, path.c_str());
+        return true;
+    }
+    scale = fileScale;
+    width = CCoord(std::lround(cairo_image_surface_get_width(surface) / scale));
+    height = CCoord(std::lround(cairo_image_surface_get_height(surface) / scale));
+    noAlpha = cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32;
+    return true;
+}
+
+void CBitmap0::loadFromResources(double wanted)
 {
     const std::string folder = GetResourceFolder();
     if (folder.empty())
         return;
     static const char* const extensions[] = {"png", "bmp", "jpg", "pict"};
-    for (const char* extension : extensions) {
-        const std::string path = folder + std::to_string(resourceNumber) + "." + extension;
-        struct stat info {};
-        if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        surface = ImageLoader::load(path.c_str(), extension);
-        if (!surface) {
-            LogDiagnostic("*** Bitmap Nr.:%ld could not be decoded (%s).", resourceNumber, path.c_str());
-            return;
-        }
-        width = cairo_image_surface_get_width(surface);
-        height = cairo_image_surface_get_height(surface);
-        noAlpha = cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32;
+    if (wanted != 1.0 && loadFile(folder + scaledFileName(resourceNumber, wanted, "png"), "png", wanted))
         return;
-    }
+    for (const char* extension : extensions)
+        if (loadFile(folder + scaledFileName(resourceNumber, 1.0, extension), extension, 1.0))
+            return;
     LogDiagnostic("*** Bitmap Nr.:%d not found.", int(resourceNumber));
 }
 
@@ -65,7 +78,9 @@ void CBitmap0::setTransparentColor(const CColor& colour)
     if (!surface || blank || !noAlpha || cairo_image_surface_get_format(surface) != CAIRO_FORMAT_RGB24)
         return;
     // Replace the opaque image by a copy in which the key colour is see-through.
-    cairo_surface_t* masked = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height));
+    const int pixelsWide = cairo_image_surface_get_width(surface);
+    const int pixelsHigh = cairo_image_surface_get_height(surface);
+    cairo_surface_t* masked = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelsWide, pixelsHigh);
     if (cairo_surface_status(masked) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(masked);
         return;
@@ -77,10 +92,10 @@ void CBitmap0::setTransparentColor(const CColor& colour)
     unsigned char* out = cairo_image_surface_get_data(masked);
     const int inStride = cairo_image_surface_get_stride(surface);
     const int outStride = cairo_image_surface_get_stride(masked);
-    for (CCoord y = 0; y < height; ++y) {
+    for (int y = 0; y < pixelsHigh; ++y) {
         auto* src = reinterpret_cast<const uint32_t*>(in + y * inStride);
         auto* dst = reinterpret_cast<uint32_t*>(out + y * outStride);
-        for (CCoord x = 0; x < width; ++x) {
+        for (int x = 0; x < pixelsWide; ++x) {
             const uint32_t rgb = src[x] & 0x00FFFFFFu;
             dst[x] = rgb == key ? 0u : (0xFF000000u | rgb);
         }
@@ -108,7 +123,7 @@ void CBitmap0::drawAlphaBlend(CDrawContext* context, const CRect0& rect, const C
     if (!context || !surface)
         return;
     CRect0 ordered = rect;
-    context->drawImage(surface, ordered.normalize(), offset, alpha / 255.0);
+    context->drawImage(surface, scale, ordered.normalize(), offset, alpha / 255.0);
 }
 
 } // namespace VSTGUI

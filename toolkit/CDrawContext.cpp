@@ -1,15 +1,19 @@
 #include "toolkit/CDrawContext.h"
 
 #include "toolkit/CFontDesc.h"
+#include "toolkit/CFrame0.h"
 #include "toolkit/FontMap.h"
+#include "toolkit/PixelScale.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
 namespace VSTGUI {
 
 CDrawContext::CDrawContext(CFrame0* owner, cairo_surface_t* surface, CCoord width, CCoord height)
-    : frame(owner), target(nullptr), fullRect(0, 0, width, height), clipRect(fullRect)
+    : frame(owner), target(nullptr), fullRect(0, 0, width, height), clipRect(fullRect),
+      scale(owner ? owner->getScale() : 1.0)
 {
     bindTarget(surface);
     setFont(CFontDesc::systemFont());
@@ -93,24 +97,35 @@ void CDrawContext::setSourceColour(const CColor& colour)
     cairo_set_source_rgba(cr, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0, colour.alpha / 255.0);
 }
 
+double CDrawContext::toPixels(double units) const { return unitsToPixels(units, scale); }
+
+double CDrawContext::deviceLineWidth() const { return std::max(1.0, unitsToPixels(double(lineWidth), scale)); }
+
+double CDrawContext::lineCentre(CCoord u, double width) const
+{
+    // A line of width w units covers the units u - w/2 (rounded down) onwards, as at 100 %.
+    return toPixels(double(u - lineWidth / 2)) + width / 2.0;
+}
+
 bool CDrawContext::beginDrawing(const CRect0* extra)
 {
     if (!cr)
         return false;
     cairo_save(cr);
-    cairo_rectangle(cr, double(clipRect.left), double(clipRect.top), double(clipRect.width()), double(clipRect.height()));
-    cairo_clip(cr);
-    if (extra) {
-        cairo_rectangle(cr, double(extra->left + offset.h), double(extra->top + offset.v), double(extra->width()),
-                        double(extra->height()));
+    auto clipTo = [this](CCoord left, CCoord top, CCoord right, CCoord bottom) {
+        const double x = toPixels(double(left));
+        const double y = toPixels(double(top));
+        cairo_rectangle(cr, x, y, toPixels(double(right)) - x, toPixels(double(bottom)) - y);
         cairo_clip(cr);
-    }
+    };
+    clipTo(clipRect.left, clipRect.top, clipRect.right, clipRect.bottom);
+    if (extra)
+        clipTo(extra->left + offset.h, extra->top + offset.v, extra->right + offset.h, extra->bottom + offset.v);
     cairo_set_antialias(cr, drawMode == kAntialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-    cairo_set_line_width(cr, double(lineWidth));
-    if (lineStyle == kLineOnOffDash) {
-        const double dash = double(lineWidth);
-        cairo_set_dash(cr, &dash, 1, 0.0);
-    }
+    const double width = deviceLineWidth();
+    cairo_set_line_width(cr, width);
+    if (lineStyle == kLineOnOffDash)
+        cairo_set_dash(cr, &width, 1, 0.0);
     return true;
 }
 
@@ -123,10 +138,10 @@ void CDrawContext::endDrawing()
 void CDrawContext::lineTo(const CPoint0& point)
 {
     if (beginDrawing()) {
-        // Odd widths straddle pixel centres, so a one-pixel line fills exactly one row or column.
-        const double shift = (lineWidth % 2) ? 0.5 : 0.0;
-        cairo_move_to(cr, double(penLoc.h + offset.h) + shift, double(penLoc.v + offset.v) + shift);
-        cairo_line_to(cr, double(point.h + offset.h) + shift, double(point.v + offset.v) + shift);
+        // Lines run through pixel centres, so a one-unit line fills whole device rows or columns.
+        const double width = deviceLineWidth();
+        cairo_move_to(cr, lineCentre(penLoc.h + offset.h, width), lineCentre(penLoc.v + offset.v, width));
+        cairo_line_to(cr, lineCentre(point.h + offset.h, width), lineCentre(point.v + offset.v, width));
         setSourceColour(frameColor);
         cairo_stroke(cr);
         endDrawing();
@@ -141,14 +156,18 @@ void CDrawContext::drawRect(const CRect0& rect, int style)
     CRect0 r = rect;
     r.normalize().offset(offset.h, offset.v);
     if (style == kDrawFilled || style == kDrawFilledAndStroked) {
-        cairo_rectangle(cr, double(r.left), double(r.top), double(r.width()), double(r.height()));
+        const double x = toPixels(double(r.left));
+        const double y = toPixels(double(r.top));
+        cairo_rectangle(cr, x, y, toPixels(double(r.right)) - x, toPixels(double(r.bottom)) - y);
         setSourceColour(fillColor);
         cairo_fill(cr);
     }
     if (style == kDrawStroked || style == kDrawFilledAndStroked) {
         // The outline runs through columns left .. right - 1 and rows top .. bottom - 1.
-        const double shift = (lineWidth % 2) ? 0.5 : 0.0;
-        cairo_rectangle(cr, double(r.left) + shift, double(r.top) + shift, double(r.width() - 1), double(r.height() - 1));
+        const double width = deviceLineWidth();
+        const double x = lineCentre(r.left, width);
+        const double y = lineCentre(r.top, width);
+        cairo_rectangle(cr, x, y, lineCentre(r.right - 1, width) - x, lineCentre(r.bottom - 1, width) - y);
         setSourceColour(frameColor);
         cairo_stroke(cr);
     }
@@ -212,11 +231,11 @@ void CDrawContext::drawString(const char* text, const CRect0& rect, bool opaque,
     if (!text || !font || !beginDrawing(&rect))
         return;
     if (opaque) {
-        cairo_rectangle(cr, double(rect.left + offset.h), double(rect.top + offset.v), double(rect.width()),
-                        double(rect.height()));
         setSourceColour(fillColor);
-        cairo_fill(cr);
+        cairo_paint(cr); // the clip is the rectangle
     }
+    // Text is laid out in units and drawn at the device resolution, its baseline on a pixel edge.
+    cairo_scale(cr, scale, scale);
     PangoLayout* layout = createLayout(text);
     pango_cairo_update_layout(cr, layout);
     PangoRectangle logical;
@@ -224,7 +243,7 @@ void CDrawContext::drawString(const char* text, const CRect0& rect, bool opaque,
     const double width = double(logical.width) / PANGO_SCALE;
     const double layoutBaseline = double(pango_layout_get_baseline(layout)) / PANGO_SCALE;
     const double x = textLeft(rect, align, width) + double(offset.h);
-    const double y = double(textBaseline(rect) + offset.v) - layoutBaseline;
+    const double y = toPixels(double(textBaseline(rect) + offset.v)) / scale - layoutBaseline;
     cairo_move_to(cr, x, y);
     setSourceColour(fontColor);
     pango_cairo_show_layout(cr, layout);
@@ -232,17 +251,30 @@ void CDrawContext::drawString(const char* text, const CRect0& rect, bool opaque,
     endDrawing();
 }
 
-void CDrawContext::drawImage(cairo_surface_t* image, const CRect0& dest, const CPoint0& srcOffset, double alpha)
+void CDrawContext::drawImage(cairo_surface_t* image, double imageScale, const CRect0& dest, const CPoint0& srcOffset,
+                            double alpha)
 {
-    if (!image || dest.isEmpty() || !beginDrawing(&dest))
+    if (!image || dest.isEmpty() || imageScale <= 0 || !beginDrawing(&dest))
         return;
-    cairo_set_source_surface(cr, image, double(dest.left - srcOffset.h + offset.h), double(dest.top - srcOffset.v + offset.v));
-    // Pixel-exact copies: no filtering between source pixels.
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    // The source offset and the destination are each put on whole pixels, as the artwork
+    // places a strip's frames, so a frame's first row lands on the destination's first row.
+    const double x = toPixels(double(dest.left + offset.h)) - toPixels(double(srcOffset.h));
+    const double y = toPixels(double(dest.top + offset.v)) - toPixels(double(srcOffset.v));
+    const double ratio = imageScale / scale;
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
+    cairo_matrix_t matrix;
+    cairo_matrix_init_scale(&matrix, ratio, ratio);
+    cairo_matrix_translate(&matrix, -x, -y);
+    cairo_pattern_set_matrix(pattern, &matrix);
+    // Pixel-exact copies when the image has the target's scale; an image of another scale
+    // (a missing size of the artwork) is filtered.
+    cairo_pattern_set_filter(pattern, ratio == 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_set_source(cr, pattern);
     if (alpha >= 1.0)
         cairo_paint(cr);
     else
         cairo_paint_with_alpha(cr, alpha);
+    cairo_pattern_destroy(pattern);
     endDrawing();
 }
 

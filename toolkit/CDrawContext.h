@@ -1,6 +1,8 @@
 #pragma once
 // A drawing target with the toolkit's state (colours, line, font, pen, clip, origin) over a
-// cairo surface. Coordinates are frame pixels; every one gets the context's offset added.
+// cairo surface. Coordinates are panel units; every one gets the context's offset added. The
+// target has scale pixels per unit: edges of rectangles, clips, lines and images are put on
+// whole device pixels, text is laid out in units and drawn at the device resolution.
 #include "toolkit/CColor.h"
 #include "toolkit/CRect0.h"
 #include "toolkit/CReferenceCounter.h"
@@ -23,7 +25,7 @@ enum CDrawMode { kCopyMode = 0, kAntialias = 1 };
 class CDrawContext : public CReferenceCounter {
 public:
     // target may be null: the context then keeps its state but draws nothing. The clip
-    // resets to (0, 0, width, height).
+    // resets to (0, 0, width, height) in units; the scale is the frame's (1 without one).
     CDrawContext(CFrame0* frame, cairo_surface_t* target, CCoord width, CCoord height);
     ~CDrawContext() override;
 
@@ -71,8 +73,16 @@ public:
     double textLeft(const CRect0& rect, int align, double textWidth) const;
     CCoord textBaseline(const CRect0& rect) const;
 
-    // Paints image so that srcOffset lands at dest's top-left, clipped to dest; alpha 0..1.
-    void drawImage(cairo_surface_t* image, const CRect0& dest, const CPoint0& srcOffset, double alpha);
+    // Paints image (imageScale pixels per unit) so that srcOffset lands at dest's top-left,
+    // clipped to dest; alpha 0..1.
+    void drawImage(cairo_surface_t* image, double imageScale, const CRect0& dest, const CPoint0& srcOffset,
+                   double alpha);
+
+    // Device pixels per unit of the target.
+    double getScale() const { return scale; }
+    void setScale(double pixelsPerUnit) { scale = pixelsPerUnit > 0 ? pixelsPerUnit : 1.0; }
+    // The device pixel edge of a unit coordinate (the context's offset not included).
+    double toPixels(double units) const;
 
     // Pushes pending drawing to the target; true when anything was drawn since the last call.
     bool synchronize();
@@ -91,6 +101,11 @@ protected:
     void endDrawing();
     PangoLayout* createLayout(const char* text);
     void setSourceColour(const CColor& colour);
+    // The line width in whole device pixels (at least one).
+    double deviceLineWidth() const;
+    // A path through the centres of pixel rows or columns for a line of that device width
+    // along the unit coordinate u (offset included).
+    double lineCentre(CCoord u, double width) const;
 
     CFrame0* frame;
     cairo_surface_t* target;
@@ -108,6 +123,7 @@ protected:
     CDrawMode drawMode = kAntialias;
     CFontDesc* font = nullptr;
     int lineHeight = 12;
+    double scale = 1.0;
     bool drawn = false;
 };
 

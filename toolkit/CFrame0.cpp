@@ -2,6 +2,7 @@
 
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CDrawContext.h"
+#include "toolkit/PixelScale.h"
 #include "toolkit/X11View.h"
 
 #include <algorithm>
@@ -10,22 +11,24 @@
 
 namespace VSTGUI {
 
-CFrame0::CFrame0(const CRect0& rect, void* parentView, void*, VSTGUIEditorInterface* editorInterface)
-    : CView(rect), editor(editorInterface)
+CFrame0::CFrame0(const CRect0& rect, void* parentView, void*, VSTGUIEditorInterface* editorInterface,
+                 double pixelsPerUnit)
+    : CView(rect), editor(editorInterface), scale(pixelsPerUnit > 0 ? pixelsPerUnit : 1.0)
 {
     frame = this;
     if (parentView) {
         platformView = std::make_unique<X11View>(this, Window(reinterpret_cast<uintptr_t>(parentView)),
-                                                 int(rect.width()), int(rect.height()), nullptr, 0);
+                                                 pixels(rect.width()), pixels(rect.height()), nullptr, 0);
         if (!platformView->isOpen())
             platformView.reset();
     }
 }
 
-CFrame0::CFrame0(const CRect0& rect, const char* title, unsigned long transientFor) : CView(rect)
+CFrame0::CFrame0(const CRect0& rect, const char* title, unsigned long transientFor, double pixelsPerUnit)
+    : CView(rect), scale(pixelsPerUnit > 0 ? pixelsPerUnit : 1.0)
 {
     frame = this;
-    platformView = std::make_unique<X11View>(this, 0, int(rect.width()), int(rect.height()), title, transientFor);
+    platformView = std::make_unique<X11View>(this, 0, pixels(rect.width()), pixels(rect.height()), title, transientFor);
     if (!platformView->isOpen())
         platformView.reset();
 }
@@ -98,9 +101,20 @@ bool CFrame0::setSize(CCoord width, CCoord height)
     size.bottom = size.top + height;
     releaseCachedContext();
     if (platformView)
-        platformView->resize(int(width), int(height));
+        platformView->resize(pixels(width), pixels(height));
     return true;
 }
+
+void CFrame0::setScale(double pixelsPerUnit)
+{
+    if (pixelsPerUnit <= 0 || pixelsPerUnit == scale)
+        return;
+    scale = pixelsPerUnit;
+    setSize(size.width(), size.height());
+    invalidRect(size);
+}
+
+int CFrame0::pixels(CCoord units) const { return int(unitsToPixels(double(units), scale)); }
 
 void CFrame0::setBackground(CBitmap0* bitmap)
 {

@@ -25,8 +25,10 @@ enum CMouseWheelAxis { kMouseWheelAxisX = 0, kMouseWheelAxisY = 1 };
 class CFrame0 : public CView {
 public:
     // parentView is the host's X window id (as the editor-open pointer carries it); with a
-    // null parent, or without an X display, the frame has no platform view.
-    CFrame0(const CRect0& size, void* parentView, void* secondHandle, VSTGUIEditorInterface* editor);
+    // null parent, or without an X display, the frame has no platform view. size is in panel
+    // units; the window has scale pixels per unit.
+    CFrame0(const CRect0& size, void* parentView, void* secondHandle, VSTGUIEditorInterface* editor,
+            double scale = 1.0);
     ~CFrame0() override;
 
     // Callback slots, filled by the editor after construction.
@@ -55,6 +57,9 @@ public:
 
     bool getSize(CRect0* rect) const;
     bool setSize(CCoord width, CCoord height);
+    // Pixels per unit; a new scale resizes the window to the same size in units.
+    double getScale() const { return scale; }
+    void setScale(double pixelsPerUnit);
 
     void setBackground(CBitmap0* bitmap);
     CBitmap0* getBackground() const { return background; }
@@ -82,12 +87,14 @@ public:
 
 protected:
     // A top-level window titled title, transient for the host window transientFor.
-    CFrame0(const CRect0& size, const char* title, unsigned long transientFor);
+    CFrame0(const CRect0& size, const char* title, unsigned long transientFor, double scale = 1.0);
 
 private:
     void releaseCachedContext();
+    int pixels(CCoord units) const;
 
     VSTGUIEditorInterface* editor = nullptr;
+    double scale = 1.0;
     std::unique_ptr<X11View> platformView;
     CDrawContext* cachedContext = nullptr;
     CBitmap0* background = nullptr;

@@ -15,6 +15,7 @@ COffscreenContext::COffscreenContext(CFrame0* owner, long width, long height, co
     : CDrawContext(owner, nullptr, sideOrDefault(width), sideOrDefault(height)),
       bitmap(new CBitmap0(owner, sideOrDefault(width), sideOrDefault(height)))
 {
+    setScale(bitmap->getScale());
     bindTarget(bitmap->getSurface());
     setFillColor(background);
     setFrameColor(background);
@@ -27,12 +28,15 @@ COffscreenContext::COffscreenContext(CDrawContext* context, CBitmap0* source, bo
                    source ? source->getWidth() : kDefaultSide, source ? source->getHeight() : kDefaultSide),
       bitmap(nullptr)
 {
+    if (context)
+        setScale(context->getScale());
     if (drawInBitmap && source) {
+        setScale(source->getScale());
         bitmap = source;
         bitmap->remember();
         return;
     }
-    bitmap = new CBitmap0(frame, fullRect.right, fullRect.bottom);
+    bitmap = new CBitmap0(frame, fullRect.right, fullRect.bottom, getScale());
     bindTarget(bitmap->getSurface());
     if (source) {
         source->draw(this, fullRect);
@@ -54,7 +58,7 @@ void COffscreenContext::copyFrom(CDrawContext* destination, const CRect0& destRe
     if (!destination || !target)
         return;
     synchronize();
-    destination->drawImage(target, destRect, srcOffset, 1.0);
+    destination->drawImage(target, getScale(), destRect, srcOffset, 1.0);
 }
 
 } // namespace VSTGUI

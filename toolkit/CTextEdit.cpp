@@ -5,6 +5,7 @@
 #include "toolkit/CFontDesc.h"
 #include "toolkit/CFrame0.h"
 #include "toolkit/FontMap.h"
+#include "toolkit/PixelScale.h"
 #include "toolkit/X11View.h"
 
 #include <X11/Xatom.h>
@@ -142,8 +143,13 @@ void CTextEdit::openWindow(X11View* platform)
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = kFieldEvents;
-    window = XCreateWindow(display, platform->getWindow(), int(area.left), int(area.top), unsigned(area.width()),
-                           unsigned(area.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+    scale = platform->getFrame()->getScale();
+    const int left = int(unitsToPixels(double(area.left), scale));
+    const int top = int(unitsToPixels(double(area.top), scale));
+    const int pixelsWide = int(unitsToPixels(double(area.right), scale)) - left;
+    const int pixelsHigh = int(unitsToPixels(double(area.bottom), scale)) - top;
+    window = XCreateWindow(display, platform->getWindow(), left, top, unsigned(pixelsWide),
+                           unsigned(pixelsHigh), 0, CopyFromParent, InputOutput, CopyFromParent,
                            CWBackPixmap | CWEventMask, &attributes);
     registerWindow(display, window);
     if (XIM method = platform->getInputMethod()) {
@@ -159,7 +165,7 @@ void CTextEdit::openWindow(X11View* platform)
     XMapRaised(display, window);
     XWindowAttributes mapped;
     XGetWindowAttributes(display, window, &mapped); // round trip: the map is done
-    surface = cairo_xlib_surface_create(display, window, mapped.visual, int(area.width()), int(area.height()));
+    surface = cairo_xlib_surface_create(display, window, mapped.visual, pixelsWide, pixelsHigh);
 
     int revert = 0;
     XGetInputFocus(display, &focusBefore, &revert);
@@ -249,11 +255,13 @@ void CTextEdit::render()
 {
     if (!surface || !font)
         return;
-    const double width = cairo_xlib_surface_get_width(surface);
-    const double height = cairo_xlib_surface_get_height(surface);
+    // Laid out in units like the panel, drawn at the window's resolution.
+    const double width = cairo_xlib_surface_get_width(surface) / scale;
+    const double height = cairo_xlib_surface_get_height(surface) / scale;
     cairo_t* cr = cairo_create(surface);
     setSource(cr, backColor);
     cairo_paint(cr);
+    cairo_scale(cr, scale, scale);
 
     PangoLayout* layout = makeLayout(font, editing.text());
     PangoRectangle logical;
@@ -294,8 +302,9 @@ void CTextEdit::render()
     cairo_surface_flush(surface);
 }
 
-size_t CTextEdit::offsetAt(int x)
+size_t CTextEdit::offsetAt(int pixel)
 {
+    const double x = pixel / scale;
     PangoLayout* layout = makeLayout(font, editing.text());
     int index = 0;
     int trailing = 0;

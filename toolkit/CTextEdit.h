@@ -87,7 +87,8 @@ private:
     void onButton(XButtonEvent& event);
     void requestPaste(const char* selectionName);
     void receivePaste(XSelectionEvent& event);
-    size_t offsetAt(int x);
+    // The text offset at a window pixel column.
+    size_t offsetAt(int pixel);
     bool raise(Hook hook);
 
     CControlListener* listener;
@@ -101,6 +102,8 @@ private:
     CColor backColor = kWhiteCColor;
     CPoint0 textInset;
     double scroll = 0.0;
+    // Pixels per unit of the open field (the frame's).
+    double scale = 1.0;
 
     Display* display = nullptr;
     X11View* view = nullptr;

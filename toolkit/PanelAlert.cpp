@@ -70,8 +70,8 @@ CRect0 PanelAlert::sizeFor(const std::vector<std::string>& lines, size_t buttonC
 }
 
 PanelAlert::PanelAlert(const std::string& message, std::vector<std::string> captions, int defaultIndex,
-                       int cancelIndex, unsigned long transientFor, unsigned long centreOver)
-    : CFrame0(sizeFor(WrapAlertText(message, kMaxTextWidth), captions.size()), kTitle, transientFor),
+                       int cancelIndex, unsigned long transientFor, unsigned long centreOver, double scale)
+    : CFrame0(sizeFor(WrapAlertText(message, kMaxTextWidth), captions.size()), kTitle, transientFor, scale),
       lines(WrapAlertText(message, kMaxTextWidth)), buttons(std::move(captions)), defaultButton(defaultIndex),
       cancel(cancelIndex), focus(defaultIndex)
 {
@@ -197,7 +197,8 @@ int RunPanelAlert(void* view, const char* message, const std::vector<std::string
         VSTGUI::ModalLoop::drain(panel->getDisplay(), panel->getFrame());
     }
     auto* alert = new VSTGUI::PanelAlert(message ? message : "", buttons, defaultButton, cancelButton,
-                                         panel ? panel->getTopLevel() : 0, panel ? panel->getWindow() : 0);
+                                         panel ? panel->getTopLevel() : 0, panel ? panel->getWindow() : 0,
+                                         panel ? panel->getFrame()->getScale() : 1.0);
     int result = cancelButton;
     if (auto* own = static_cast<VSTGUI::X11View*>(alert->getPlatformView())) {
         std::vector<Display*> displays {own->getDisplay()};

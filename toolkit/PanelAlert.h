@@ -13,11 +13,11 @@ class PanelAlert : public CFrame0 {
 public:
     // centreOver: the panel's window; transientFor: its top-level window.
     PanelAlert(const std::string& message, std::vector<std::string> buttons, int defaultButton, int cancelButton,
-               unsigned long transientFor, unsigned long centreOver);
+               unsigned long transientFor, unsigned long centreOver, double scale = 1.0);
 
     bool isFinished() const { return chosen >= 0; }
     int choice() const { return chosen; }
-    // Where button i sits, in the alert's own pixels.
+    // Where button i sits, in the alert's own units.
     CRect0 buttonRect(int i) const;
 
     bool onKeyDown(unsigned long keysym, long modifiers) override;

@@ -4,7 +4,9 @@
 
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"
+#include "toolkit/CFrame0.h"
 #include "toolkit/ModalLoop.h"
+#include "toolkit/PixelScale.h"
 #include "toolkit/X11View.h"
 
 #include <X11/Xutil.h>
@@ -35,8 +37,8 @@ const CColor kMenuBorder(150, 150, 150, 255);
 
 } // namespace
 
-PopupMenu::PopupMenu(Display* menuDisplay, std::vector<std::string> items, int checkedItem)
-    : display(menuDisplay), titles(std::move(items)), checked(checkedItem),
+PopupMenu::PopupMenu(Display* menuDisplay, std::vector<std::string> items, int checkedItem, double pixelsPerUnit)
+    : display(menuDisplay), titles(std::move(items)), checked(checkedItem), scale(validScale(pixelsPerUnit)),
       highlight(checkedItem >= 0 && checkedItem < int(titles.size()) ? checkedItem : -1)
 {
 }
@@ -51,6 +53,8 @@ PopupMenu::~PopupMenu()
         XFlush(display);
     }
 }
+
+int PopupMenu::units(int pixel) const { return int(pixelToUnit(pixel, scale)); }
 
 int PopupMenu::rowHeightFor(int count, int screenHeight)
 {
@@ -72,8 +76,8 @@ int PopupMenu::run(int x, int y)
     if (titles.empty())
         return -1;
     const int screen = DefaultScreen(display);
-    const int screenWidth = DisplayWidth(display, screen);
-    const int screenHeight = DisplayHeight(display, screen);
+    const int screenWidth = units(DisplayWidth(display, screen));
+    const int screenHeight = units(DisplayHeight(display, screen));
     rowHeight = rowHeightFor(int(titles.size()), screenHeight);
 
     // Measure the titles with the menu's font.
@@ -85,22 +89,24 @@ int PopupMenu::run(int x, int y)
         widest = std::max(widest, measure.getStringWidth(title.c_str()));
     width = std::min(screenWidth, std::max(kMinWidth, int(widest) + kCheckColumn + kRightMargin + 2 * kBorder));
     height = std::min(screenHeight, rowHeight * int(titles.size()) + 2 * kBorder);
-    x = std::clamp(x, 0, std::max(0, screenWidth - width));
-    y = std::clamp(y, 0, std::max(0, screenHeight - height));
+    const int pixelsWide = int(unitsToPixels(width, scale));
+    const int pixelsHigh = int(unitsToPixels(height, scale));
+    x = std::clamp(x, 0, std::max(0, DisplayWidth(display, screen) - pixelsWide));
+    y = std::clamp(y, 0, std::max(0, DisplayHeight(display, screen) - pixelsHigh));
 
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.save_under = True;
     attributes.background_pixmap = None;
     attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask;
-    window = XCreateWindow(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height), 0,
+    window = XCreateWindow(display, DefaultRootWindow(display), x, y, unsigned(pixelsWide), unsigned(pixelsHigh), 0,
                            CopyFromParent, InputOutput, CopyFromParent,
                            CWOverrideRedirect | CWSaveUnder | CWBackPixmap | CWEventMask, &attributes);
     registerWindow(display, window);
     XMapRaised(display, window);
     XWindowAttributes mapped;
     XGetWindowAttributes(display, window, &mapped);
-    surface = cairo_xlib_surface_create(display, window, mapped.visual, width, height);
+    surface = cairo_xlib_surface_create(display, window, mapped.visual, pixelsWide, pixelsHigh);
     grab();
     render();
 
@@ -138,6 +144,7 @@ void PopupMenu::render()
     // The font outlives the context, which holds a reference to it.
     CFontDesc font("Lucida Grande", std::min(13, rowHeight - 4), kNormalFace);
     CDrawContext context(nullptr, surface, width, height);
+    context.setScale(scale);
     context.setFont(&font);
     context.setFillColor(kMenuBack);
     context.setFrameColor(kMenuBorder);
@@ -182,7 +189,8 @@ void PopupMenu::handleEvent(XEvent& event)
             render();
         break;
     case MotionNotify: {
-        const int item = (event.xmotion.x >= 0 && event.xmotion.x < width) ? itemAt(event.xmotion.y) : -1;
+        const int x = units(event.xmotion.x);
+        const int item = (x >= 0 && x < width) ? itemAt(units(event.xmotion.y)) : -1;
         // Dragging onto another item arms selection by release (press, drag, release).
         if (item >= 0 && item != highlight && (event.xmotion.state & (Button1Mask | Button3Mask)))
             armed = true;
@@ -190,8 +198,9 @@ void PopupMenu::handleEvent(XEvent& event)
         break;
     }
     case ButtonPress: {
-        const bool inside = event.xbutton.x >= 0 && event.xbutton.x < width && event.xbutton.y >= 0
-                            && event.xbutton.y < height;
+        const int x = units(event.xbutton.x);
+        const int y = units(event.xbutton.y);
+        const bool inside = x >= 0 && x < width && y >= 0 && y < height;
         if (event.xbutton.button >= 4 && event.xbutton.button <= 7)
             break;
         if (!inside)
@@ -203,8 +212,9 @@ void PopupMenu::handleEvent(XEvent& event)
     case ButtonRelease: {
         if (!armed)
             break; // the release of the click that opened the menu
-        const bool inside = event.xbutton.x >= 0 && event.xbutton.x < width;
-        const int item = inside ? itemAt(event.xbutton.y) : -1;
+        const int x = units(event.xbutton.x);
+        const bool inside = x >= 0 && x < width;
+        const int item = inside ? itemAt(units(event.xbutton.y)) : -1;
         if (item >= 0)
             finish(item);
         break;
@@ -247,7 +257,7 @@ int DoPopupMenu(void* event, void* view, int current, char** items, int count)
     for (int i = 0; i < count; ++i)
         titles.emplace_back(items[i] ? items[i] : "");
     {
-        VSTGUI::PopupMenu menu(platform->getDisplay(), titles, current);
+        VSTGUI::PopupMenu menu(platform->getDisplay(), titles, current, platform->getFrame()->getScale());
         const int chosen = menu.run(xEvent->xbutton.x_root + 1, xEvent->xbutton.y_root + 1);
         if (chosen >= 0) {
             std::strncpy(gSelectedMenuItem, titles[size_t(chosen)].c_str(), sizeof gSelectedMenuItem - 1);

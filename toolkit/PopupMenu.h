@@ -23,7 +23,8 @@ namespace VSTGUI {
 
 class PopupMenu : public X11EventTarget {
 public:
-    PopupMenu(Display* display, std::vector<std::string> titles, int checked);
+    // The menu is laid out in panel units at scale pixels per unit.
+    PopupMenu(Display* display, std::vector<std::string> titles, int checked, double scale = 1.0);
     ~PopupMenu() override;
     PopupMenu(const PopupMenu&) = delete;
     PopupMenu& operator=(const PopupMenu&) = delete;
@@ -40,6 +41,8 @@ public:
 
 private:
     int itemAt(int y) const;
+    // An event's window pixel in units.
+    int units(int pixel) const;
     void render();
     void setHighlight(int item);
     void finish(int result);
@@ -48,6 +51,7 @@ private:
     Display* display;
     std::vector<std::string> titles;
     int checked;
+    double scale;
     int highlight;
     int rowHeight = 20;
     int width = 0;

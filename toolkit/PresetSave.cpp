@@ -10,6 +10,7 @@
 #include "toolkit/PanelStyle.h"
 #include "toolkit/PopupMenu.h"
 #include "toolkit/ResourceFolder.h"
+#include "toolkit/PixelScale.h"
 #include "toolkit/X11View.h"
 
 #include <X11/keysym.h>
@@ -37,8 +38,8 @@ void changeHook(void* dialog)
 
 } // namespace
 
-PresetSave::PresetSave(const InterfaceFile& file, unsigned long transientFor)
-    : CFrame0(CRect0(0, 0, file.width(), file.height()), file.title().c_str(), transientFor), layout(file)
+PresetSave::PresetSave(const InterfaceFile& file, unsigned long transientFor, double scale)
+    : CFrame0(CRect0(0, 0, file.width(), file.height()), file.title().c_str(), transientFor, scale), layout(file)
 {
     drawCallback = drawThunk;
     mouseDownCallback = mouseDownThunk;
@@ -325,14 +326,15 @@ void PresetSave::openList()
     int y = 0;
     Window child = 0;
     XTranslateCoordinates(platform->getDisplay(), platform->getWindow(), DefaultRootWindow(platform->getDisplay()),
-                          int(list->rect.left), int(list->rect.bottom), &x, &y, &child);
-    PopupMenu menu(platform->getDisplay(), listTitles, selected);
+                          int(unitsToPixels(double(list->rect.left), getScale())),
+                          int(unitsToPixels(double(list->rect.bottom), getScale())), &x, &y, &child);
+    PopupMenu menu(platform->getDisplay(), listTitles, selected, getScale());
     const int chosen = menu.run(x, y);
     if (chosen >= 0)
         OnSELECT(chosen);
 }
 
-PresetSaveController::PresetSaveController(const char* interfaceName, unsigned long transientFor)
+PresetSaveController::PresetSaveController(const char* interfaceName, unsigned long transientFor, double scale)
 {
     const std::string folder = GetResourceFolder();
     if (folder.empty())
@@ -349,7 +351,7 @@ PresetSaveController::PresetSaveController(const char* interfaceName, unsigned l
             return;
         }
     }
-    dialog = new PresetSave(layout, transientFor);
+    dialog = new PresetSave(layout, transientFor, scale);
     if (!dialog->isOpen()) {
         dialog->forget();
         dialog = nullptr;
@@ -374,7 +376,8 @@ int DoModalPresetDialog(void* view, char* name, int size, int current, char** na
     auto* platform = static_cast<VSTGUI::X11View*>(view);
     int result = -1;
     {
-        VSTGUI::PresetSaveController controller("PresetSave", platform ? platform->getTopLevel() : 0);
+        VSTGUI::PresetSaveController controller("PresetSave", platform ? platform->getTopLevel() : 0,
+                                                platform ? platform->getFrame()->getScale() : 1.0);
         VSTGUI::PresetSave* dialog = controller.window();
         if (dialog) {
             if (limit)

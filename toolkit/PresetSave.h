@@ -31,7 +31,7 @@ public:
     static constexpr int kCodeOK = 1;
     static constexpr int kCodeCancel = 2;
 
-    PresetSave(const InterfaceFile& layout, unsigned long transientFor);
+    PresetSave(const InterfaceFile& layout, unsigned long transientFor, double scale = 1.0);
     ~PresetSave() override;
 
     // Fills mList with "index:name" items and, for a valid current, selects it and proposes its name.
@@ -89,7 +89,7 @@ private:
 // Loads the window from the interface file of that name in the Resources folder.
 class PresetSaveController {
 public:
-    PresetSaveController(const char* interfaceName, unsigned long transientFor);
+    PresetSaveController(const char* interfaceName, unsigned long transientFor, double scale = 1.0);
     ~PresetSaveController();
     // The window, or null when the file is missing, malformed, lacks an outlet or no display.
     PresetSave* window() const { return dialog; }

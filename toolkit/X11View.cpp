@@ -5,11 +5,13 @@
 #include "toolkit/CFrame0.h"
 #include "toolkit/CVSTGUITimer.h"
 #include "toolkit/ModalLoop.h"
+#include "toolkit/PixelScale.h"
 #include "toolkit/PopupMenu.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <cairo-xlib.h>
+#include <cmath>
 #include <cstring>
 
 namespace VSTGUI {
@@ -153,7 +155,11 @@ XIM X11View::getInputMethod()
 void X11View::invalidate(const CRect0& rect)
 {
     CRect0 area = rect;
-    area.normalize().bound(CRect0(0, 0, width, height));
+    area.normalize();
+    const double scale = frame->getScale();
+    area = CRect0(CCoord(unitsToPixels(double(area.left), scale)), CCoord(unitsToPixels(double(area.top), scale)),
+                  CCoord(unitsToPixels(double(area.right), scale)), CCoord(unitsToPixels(double(area.bottom), scale)));
+    area.bound(CRect0(0, 0, width, height));
     if (area.isEmpty() || !window)
         return;
     // The exposure arrives as an event, so the drawing happens in the next dispatch.
@@ -207,7 +213,11 @@ void X11View::handleEvent(XEvent& event)
     case GraphicsExpose: {
         const XExposeEvent& expose = event.xexpose;
         CDrawContext* context = frame->getCachedContext();
-        frame->drawRect(context, CRect0(expose.x, expose.y, expose.x + expose.width, expose.y + expose.height));
+        // The units that hold the exposed pixels.
+        const double scale = frame->getScale();
+        frame->drawRect(context, CRect0(pixelToUnit(expose.x, scale), pixelToUnit(expose.y, scale),
+                                        CCoord(std::ceil((expose.x + expose.width) / scale)),
+                                        CCoord(std::ceil((expose.y + expose.height) / scale))));
         context->synchronize();
         break;
     }
@@ -232,9 +242,15 @@ void X11View::handleEvent(XEvent& event)
     }
 }
 
+CPoint0 X11View::toUnits(int x, int y) const
+{
+    const double scale = frame->getScale();
+    return CPoint0(pixelToUnit(x, scale), pixelToUnit(y, scale));
+}
+
 void X11View::onButton(XButtonEvent& event, bool press)
 {
-    CPoint0 where(event.x, event.y);
+    CPoint0 where = toUnits(event.x, event.y);
     if (event.button >= 4 && event.button <= 7) {
         if (press) {
             const CMouseWheelAxis axis = event.button <= 5 ? kMouseWheelAxisY : kMouseWheelAxisX;
@@ -262,7 +278,7 @@ void X11View::onMotion(XEvent& event)
     // Only the latest position of a burst matters.
     while (XCheckTypedWindowEvent(display, window, MotionNotify, &event)) {
     }
-    CPoint0 where(event.xmotion.x, event.xmotion.y);
+    CPoint0 where = toUnits(event.xmotion.x, event.xmotion.y);
     frame->onMouseMoved(where, buttonsFromXState(event.xmotion.state));
 }
 

@@ -14,7 +14,8 @@ class CFrame0;
 
 class X11View : public X11EventTarget {
 public:
-    // parent 0 makes a top-level window titled title and transient for transientFor.
+    // parent 0 makes a top-level window titled title and transient for transientFor. The
+    // size is in pixels; everything the frame sees is in panel units.
     X11View(CFrame0* frame, Window parent, int width, int height, const char* title, Window transientFor);
     ~X11View() override;
     X11View(const X11View&) = delete;
@@ -48,6 +49,8 @@ private:
     void onButton(XButtonEvent& event, bool press);
     void onMotion(XEvent& event);
     void onKey(XKeyEvent& event);
+    // A window pixel as panel units.
+    CPoint0 toUnits(int x, int y) const;
 
     CFrame0* frame;
     Display* display = nullptr;

@@ -23,14 +23,15 @@ VstIntPtr QuietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float
 
 class Panel {
 public:
-    Panel()
+    // scale: pixels per panel unit (100, 150 or 200 %).
+    explicit Panel(double scale = 1.0)
     {
         VSTGUI::SetResourceFolder(KESTRUNE_RESOURCES);
         effect = std::make_unique<AKestrune>(QuietHost);
         effect->setSampleRate(48000.0f);
         effect->setBlockSize(32);
-        snapshot = std::make_unique<CPanelSnapshot>(*static_cast<CDelayEditor*>(effect->getEditor()));
-        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, snapshot->Width(), snapshot->Height());
+        snapshot = std::make_unique<CPanelSnapshot>(*static_cast<CDelayEditor*>(effect->getEditor()), scale);
+        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, snapshot->PixelWidth(), snapshot->PixelHeight());
         context = snapshot->CreateContext(surface);
     }
     ~Panel()
@@ -56,19 +57,20 @@ public:
     VSTGUI::CDrawContext* context = nullptr;
 };
 
+// The argument is the size in percent.
 void BM_FullPanelPaint(benchmark::State& state)
 {
-    Panel panel;
+    Panel panel(state.range(0) / 100.0);
     for (auto _ : state) {
         panel.view().draw(panel.context, 0, 0, panel.snapshot->Width(), panel.snapshot->Height());
         cairo_surface_flush(panel.surface);
     }
 }
-BENCHMARK(BM_FullPanelPaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullPanelPaint)->Arg(100)->Arg(150)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 void BM_IdleRedrawingOnlyTheMeters(benchmark::State& state)
 {
-    Panel panel;
+    Panel panel(state.range(0) / 100.0);
     panel.view().idle(panel.context);
     float level = 0.5f;
     for (auto _ : state) {
@@ -79,7 +81,7 @@ void BM_IdleRedrawingOnlyTheMeters(benchmark::State& state)
         panel.view().idle(panel.context);
     }
 }
-BENCHMARK(BM_IdleRedrawingOnlyTheMeters)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_IdleRedrawingOnlyTheMeters)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 void BM_IdleWithNothingChanged(benchmark::State& state)
 {

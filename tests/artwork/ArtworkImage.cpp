@@ -2,13 +2,13 @@
 
 #include <cstdint>
 
-std::string ArtworkImage::pathOf(int number)
+std::string ArtworkImage::pathOf(int number, const std::string& size)
 {
-    return std::string(KESTRUNE_ARTWORK_DIR) + "/" + std::to_string(number) + ".png";
+    return std::string(KESTRUNE_ARTWORK_DIR) + "/" + std::to_string(number) + size + ".png";
 }
 
-ArtworkImage::ArtworkImage(int number)
-    : m_surface(cairo_image_surface_create_from_png(pathOf(number).c_str()))
+ArtworkImage::ArtworkImage(int number, const std::string& size)
+    : m_surface(cairo_image_surface_create_from_png(pathOf(number, size).c_str()))
 {
     m_loaded = cairo_surface_status(m_surface) == CAIRO_STATUS_SUCCESS;
     if (m_loaded) {

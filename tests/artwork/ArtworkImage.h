@@ -12,7 +12,8 @@ struct Pixel {
 
 class ArtworkImage {
 public:
-    explicit ArtworkImage(int number);
+    // The 100 % bitmap, or with size "@1.5x" or "@2x" the one for that panel size.
+    explicit ArtworkImage(int number, const std::string& size = "");
     ~ArtworkImage();
     ArtworkImage(const ArtworkImage&) = delete;
     ArtworkImage& operator=(const ArtworkImage&) = delete;
@@ -24,7 +25,7 @@ public:
     // Mean luminance of the block [x0, x1) x [y0, y1).
     double meanLuminance(int x0, int y0, int x1, int y1) const;
 
-    static std::string pathOf(int number);
+    static std::string pathOf(int number, const std::string& size = "");
 
 private:
     cairo_surface_t* m_surface = nullptr;

@@ -95,6 +95,26 @@ inline int differingPixels(cairo_surface_t* a, cairo_surface_t* b, int left, int
     return count;
 }
 
+// A drag pressed at panel point (x0, y0), through (x1, y1) to (x2, y2) in eight steps each,
+// then released. Points are interpolated in the caller's units and placed on the screen by at.
+inline void DragThrough(XDriver& d, const std::function<std::pair<int, int>(int, int)>& at, int x0, int y0, int x1,
+                        int y1, int x2, int y2)
+{
+    const auto press = at(x0, y0);
+    d.moveTo(press.first, press.second);
+    std::this_thread::sleep_for(60ms);
+    d.button(true);
+    std::this_thread::sleep_for(100ms);
+    const int legs[2][4] = {{x0, y0, x1, y1}, {x1, y1, x2, y2}};
+    for (const auto& leg : legs)
+        for (int i = 1; i <= 8; ++i) {
+            const auto p = at(leg[0] + (leg[2] - leg[0]) * i / 8, leg[1] + (leg[3] - leg[1]) * i / 8);
+            d.moveTo(p.first, p.second);
+            std::this_thread::sleep_for(25ms);
+        }
+    d.button(false);
+}
+
 // One Kestrune instance with its panel in a window of ours and an audio thread.
 class PanelSession {
 public:

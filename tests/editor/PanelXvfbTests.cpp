@@ -163,24 +163,9 @@ TEST_F(PanelTest, RectangleBeforeOpenAndWindowLifetime)
 TEST_F(PanelTest, KnobDragIsOneHostGesture)
 {
     const float before = fx().GetParameter(4);
-    const auto press = session->at(524, 111), top = session->at(538, 76), end = session->at(556, 90);
     fx().ClearEvents();
     ASSERT_TRUE(session->Drive(
-        [&](XDriver& d) {
-            d.moveTo(press.first, press.second);
-            std::this_thread::sleep_for(60ms);
-            d.button(true);
-            std::this_thread::sleep_for(100ms);
-            for (int i = 1; i <= 8; ++i) {
-                d.moveTo(press.first + (top.first - press.first) * i / 8, press.second + (top.second - press.second) * i / 8);
-                std::this_thread::sleep_for(25ms);
-            }
-            for (int i = 1; i <= 8; ++i) {
-                d.moveTo(top.first + (end.first - top.first) * i / 8, top.second + (end.second - top.second) * i / 8);
-                std::this_thread::sleep_for(25ms);
-            }
-            d.button(false);
-        },
+        [&](XDriver& d) { DragThrough(d, [&](int px, int py) { return session->at(px, py); }, 524, 111, 538, 76, 556, 90); },
         [&] { return !fx().EventsOf(audioMasterEndEdit).empty(); }));
     const std::vector<int32_t> sequence = Gestures(fx(), 4);
     EXPECT_TRUE(IsOneGesture(sequence)) << "events: " << sequence.size();

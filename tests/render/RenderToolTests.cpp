@@ -255,3 +255,36 @@ TEST_F(RenderTool, StateAHostSavedIsRestoredBeforeTheSettings)
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read the state 'nothing.bin'"), std::string::npos) << missing.err;
 }
+
+// The panel picture at 100, 150 and 200 %, and the sizes it refuses.
+TEST_F(RenderTool, PanelPictureAtEachScale)
+{
+    auto pngSize = [](const std::string& path) {
+        const std::string data = ReadAll(path);
+        if (data.size() < 24 || data.compare(1, 3, "PNG") != 0) return std::make_pair(0u, 0u);
+        auto word = [&](size_t at) {
+            return (unsigned(uint8_t(data[at])) << 24) | (unsigned(uint8_t(data[at + 1])) << 16)
+                   | (unsigned(uint8_t(data[at + 2])) << 8) | unsigned(uint8_t(data[at + 3]));
+        };
+        return std::make_pair(word(16), word(20)); // the IHDR chunk's width and height
+    };
+    struct Case {
+        const char* scale;
+        unsigned width, height;
+    };
+    for (const Case& c : {Case {"1", 750, 332}, Case {"1.5", 1125, 498}, Case {"2", 1500, 664}}) {
+        const std::string out = std::string("panel-") + c.scale + ".png";
+        const ToolRun run = RunTool(Dir(), {"--panel", out, "--scale", c.scale});
+        EXPECT_EQ(run.status, 0) << c.scale << run.err;
+        EXPECT_EQ(pngSize(In(out)), std::make_pair(c.width, c.height)) << c.scale;
+    }
+    for (const char* wrong : {"3", "0.5", "1.25", "2x", ""}) {
+        const ToolRun run = RunTool(Dir(), {"--panel", "wrong.png", "--scale", wrong});
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_NE(run.err.find("--scale takes 1, 1.5 or 2"), std::string::npos) << wrong;
+        EXPECT_FALSE(std::filesystem::exists(In("wrong.png"))) << wrong;
+    }
+    const ToolRun alone = RunTool(Dir(), {"--scale", "2", "in.wav", "out.wav"});
+    EXPECT_EQ(alone.status, 2);
+    EXPECT_NE(alone.err.find("--scale goes with --panel"), std::string::npos);
+}

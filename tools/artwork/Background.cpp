@@ -40,7 +40,8 @@ void fillBrushedMetal(Canvas& canvas)
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
 
-    constexpr int kStreak = 31;
+    // The streaks keep their length in units at every scale.
+    const int kStreak = static_cast<int>(std::lround(31 * canvas.scale()));
     Grain grain;
     std::vector<double> noise(static_cast<size_t>(w + kStreak));
     for (int y = 0; y < h; ++y) {
@@ -199,9 +200,9 @@ void drawFrameEdges(cairo_t* cr)
 
 } // namespace
 
-Canvas drawBackground()
+Canvas drawBackground(double scale)
 {
-    Canvas canvas(kPanel.width, kPanel.height);
+    Canvas canvas(kPanel.width, kPanel.height, scale);
     cairo_t* cr = canvas.cr();
     fillBrushedMetal(canvas);
     drawHeaderBar(cr);

@@ -6,6 +6,7 @@
 
 namespace artwork {
 
-Canvas drawBackground();
+// The panel at scale pixels per unit.
+Canvas drawBackground(double scale = 1.0);
 
 } // namespace artwork

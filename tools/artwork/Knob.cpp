@@ -136,12 +136,12 @@ double frameAngle(int frame)
     return layout::kKnobMinAngle + (layout::kKnobMaxAngle - layout::kKnobMinAngle) * frame / (layout::kKnobFrames - 1);
 }
 
-Canvas drawSmallKnobStrip()
+Canvas drawSmallKnobStrip(double scale)
 {
     constexpr int size = layout::kSmallKnob;
-    return drawFrameStrip(size, size, layout::kKnobFrames, [](cairo_t* cr, int frame) {
-        drawKnob(cr, size, frameAngle(frame));
-    });
+    return drawFrameStrip(
+        size, size, layout::kKnobFrames, [](cairo_t* cr, int frame) { drawKnob(cr, size, frameAngle(frame)); },
+        {nullptr, 0, 0}, scale);
 }
 
 Canvas drawLargeKnobStrip(const Canvas& background)
@@ -150,7 +150,7 @@ Canvas drawLargeKnobStrip(const Canvas& background)
     const Rect& place = layout::kTimeKnob;
     return drawFrameStrip(
         size, size, layout::kKnobFrames, [](cairo_t* cr, int frame) { drawKnob(cr, size, frameAngle(frame)); },
-        {&background, place.left, place.top});
+        {&background, place.left, place.top}, background.scale());
 }
 
 void drawKnobScale(cairo_t* cr, const Rect& place)

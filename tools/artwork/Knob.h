@@ -17,7 +17,7 @@ double frameAngle(int frame);
 
 // Bitmap 3004: used by eight knobs over different parts of the panel, so the area
 // around the knob is transparent.
-Canvas drawSmallKnobStrip();
+Canvas drawSmallKnobStrip(double scale = 1.0);
 // Bitmap 5020: the time knob draws without transparency, so each frame carries the
 // piece of `background` behind it.
 Canvas drawLargeKnobStrip(const Canvas& background);

@@ -2,6 +2,7 @@
 
 #include "Paint.h"
 #include "PanelLayout.h"
+#include "toolkit/PixelScale.h"
 
 #include <algorithm>
 
@@ -24,10 +25,16 @@ Rgb segmentColor(double level)
     return kGreen;
 }
 
-void drawColumn(cairo_t* cr, int left, bool lit)
+// A column starting at pixel `left` and as wide as the first, so that the lit column
+// covers every pixel the dark one does.
+void drawColumn(const Canvas& canvas, int left, bool lit)
 {
     const Size s = layout::kMeter;
-    cairo_rectangle(cr, left, 0, s.width, s.height);
+    cairo_t* cr = canvas.cr();
+    cairo_identity_matrix(cr);
+    cairo_translate(cr, left, 0);
+    cairo_scale(cr, canvas.scale(), canvas.scale());
+    cairo_rectangle(cr, 0, 0, s.width, s.height);
     cairo_set_source_rgb(cr, 0.025, 0.027, 0.03);
     cairo_fill(cr);
     for (int top = 0; top < s.height; top += kSegmentRows) {
@@ -36,8 +43,8 @@ void drawColumn(cairo_t* cr, int left, bool lit)
         const Rgb core = lit ? mix(color, {1, 1, 1}, 0.35) : face;
         const int rows = std::min(kSegmentRows - 1, s.height - top);
         // Brighter along the middle, like a diffused LED.
-        setLinearGradient(cr, left + 1, 0, left + s.width - 1, 0, {{0, face, 1}, {0.5, core, 1}, {1, face, 1}});
-        cairo_rectangle(cr, left + 1, top, s.width - 2, rows);
+        setLinearGradient(cr, 1, 0, s.width - 1, 0, {{0, face, 1}, {0.5, core, 1}, {1, face, 1}});
+        cairo_rectangle(cr, 1, top, s.width - 2, rows);
         cairo_fill(cr);
     }
 }
@@ -49,13 +56,15 @@ double meterRowLevel(double row)
     return (layout::kMeterRowAtZeroDb - row) / layout::kMeterRowsPerDb;
 }
 
-Canvas drawMeter()
+Canvas drawMeter(double scale)
 {
     const Size s = layout::kMeter;
-    Canvas meter(2 * s.width, s.height);
+    // Two columns of whole pixels each: the lit one is drawn from pixels(width) on.
+    const int column = static_cast<int>(VSTGUI::unitsToPixels(s.width, scale));
+    Canvas meter = Canvas::ofPixels(2 * column, static_cast<int>(VSTGUI::unitsToPixels(s.height, scale)), scale);
     cairo_set_antialias(meter.cr(), CAIRO_ANTIALIAS_NONE);
-    drawColumn(meter.cr(), 0, false);
-    drawColumn(meter.cr(), s.width, true);
+    drawColumn(meter, 0, false);
+    drawColumn(meter, column, true);
     return meter;
 }
 

@@ -7,7 +7,7 @@
 
 namespace artwork {
 
-Canvas drawMeter();
+Canvas drawMeter(double scale = 1.0);
 
 // The level, in dB, that lights the meter from this row down.
 double meterRowLevel(double row);

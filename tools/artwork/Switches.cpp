@@ -14,7 +14,8 @@ constexpr double kPi = 3.14159265358979323846;
 // behind `place`.
 Canvas drawFrames(const Canvas& background, const Rect& place, int frames, const FrameDrawer& face)
 {
-    return drawFrameStrip(place.width(), place.height(), frames, face, {&background, place.left, place.top});
+    return drawFrameStrip(place.width(), place.height(), frames, face, {&background, place.left, place.top},
+                          background.scale());
 }
 
 // Icons are stroked in round 1.6 to 1.8 pixel lines: lit in the display colour over

@@ -143,9 +143,11 @@ intptr_t VstInstance::Answer(int32_t opcode, int32_t index, intptr_t value, void
     case audioMasterIdle:
     case audioMasterUpdateDisplay:
     case audioMasterBeginEdit:
-    case audioMasterEndEdit: {
+    case audioMasterEndEdit:
+    case audioMasterSizeWindow: {
         std::lock_guard<std::mutex> lock(m_eventMutex);
         m_events.push_back({opcode, index, value, opt});
+        if (opcode == audioMasterSizeWindow) return m_acceptsResize ? 1 : 0;
         return opcode == audioMasterUpdateDisplay ? 1 : 0;
     }
     default: return 0;

@@ -3,6 +3,7 @@
 // point and answers their callbacks. The test suite and the command-line tools use it.
 #include "plugin/VstInterface.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -82,6 +83,9 @@ public:
     void SetTempoMarkedValid(bool valid) { m_tempoMarkedValid = valid; }
     void SetDirectory(const std::string& directory) { m_directory = directory; }
     void SetSampleRate(double rate) { m_timeInfo.sampleRate = rate; }
+    // The answer to a request to resize the editor's window (recorded with the width as
+    // index and the height as value); refused until set.
+    void SetAcceptsResize(bool accepts) { m_acceptsResize = accepts; }
 
     // Recorded callbacks (thread-safe).
     std::vector<HostEvent> Events() const;
@@ -97,6 +101,7 @@ private:
     double m_tempo = 0.0;
     bool m_tempoViaTimeInfo = false;
     bool m_tempoMarkedValid = true;
+    std::atomic<bool> m_acceptsResize {false};
     VstTimeInfo m_timeInfo {};
     std::string m_directory;
     mutable std::mutex m_eventMutex;

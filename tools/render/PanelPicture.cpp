@@ -56,7 +56,7 @@ int WritePanelPicture(const RenderOptions& options)
     auto* editor = static_cast<CDelayEditor*>(effect->getEditor());
     bool written = false;
     {
-        CPanelSnapshot panel(*editor);
+        CPanelSnapshot panel(*editor, options.panelScale);
         written = panel.Width() > 0 && panel.WritePng(options.output.c_str());
     }
     if (!written) {

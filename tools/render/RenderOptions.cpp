@@ -20,7 +20,7 @@ const char* RenderUsage()
            "  kestrune-render --info [PLUGIN OPTIONS]\n"
            "  kestrune-render --bench [--seconds S] [--rate HZ] [--block N] [PLUGIN OPTIONS]...\n"
            "  kestrune-render --demo OUTPUT.wav [--seconds S] [--rate HZ]\n"
-           "  kestrune-render --panel OUTPUT.png [PLUGIN OPTIONS]\n"
+           "  kestrune-render --panel OUTPUT.png [--scale 1|1.5|2] [PLUGIN OPTIONS]\n"
            "  kestrune-render --help\n"
            "  kestrune-render --version\n"
            "INPUT is mono or stereo; OUTPUT is .wav or .flac and never the INPUT itself.\n"
@@ -62,6 +62,14 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
             if (!needValue()) return false;
             o.mode = arg == "--demo" ? RenderOptions::Mode::Demo : RenderOptions::Mode::Panel;
             o.output = value;
+            ++i;
+        } else if (arg == "--scale") {
+            if (!needValue()) return false;
+            if (!ParseNumber(value, 1, 2, number) || (number != 1.0 && number != 1.5 && number != 2.0)) {
+                error = "--scale takes 1, 1.5 or 2 (the panel at 100, 150 or 200 %), not '" + value + "'";
+                return false;
+            }
+            o.panelScale = number;
             ++i;
         } else if (arg == "--plugin") {
             if (!needValue()) return false;
@@ -112,6 +120,10 @@ bool ParseRenderOptions(int argc, char** argv, const std::string& defaultPlugin,
         }
     }
     current();
+    if (o.mode != RenderOptions::Mode::Panel && o.panelScale != 1.0) {
+        error = "--scale goes with --panel";
+        return false;
+    }
     if (o.mode == RenderOptions::Mode::Render) {
         if (positional.size() != 2) {
             error = "give an INPUT and an OUTPUT file";

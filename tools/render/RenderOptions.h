@@ -22,6 +22,7 @@ struct RenderOptions {
     double seconds = 20.0;  // bench: generated noise length; demo: clip length
     double sampleRate = 48000.0;
     bool progress = true;
+    double panelScale = 1.0; // --panel: 1, 1.5 or 2 pixels per panel unit
 };
 
 // Parses argv; on failure returns false with a message in error.
