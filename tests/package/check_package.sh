@@ -6,7 +6,8 @@
 # read-only, its plug-in loads, renders and saves programs (installed_bundle_tests, under
 # Xvfb) and its render tool runs and reports VERSION; it installs into and purges from a
 # scratch dpkg root without leaving a file (as root only: dpkg needs it); the tarball's
-# INSTALL commands, run as written, give a working ~/.vst/Kestrune and ~/.local tool. For a
+# INSTALL commands, run as written, give a working ~/.vst/Kestrune and ~/.local tool. When the
+# build has the LV2 edition, both packages carry Kestrune.lv2 and lv2info reads it. For a
 # shipping build also: INSTALL lists the libraries the package depends on, and lintian finds
 # no errors (warnings and notes are shown). A sanitizer build links more, and is not shipped.
 set -eu
@@ -40,10 +41,23 @@ for file in usr/lib/vst/Kestrune/Kestrune.so usr/lib/vst/Kestrune/KestruneDef.fx
     usr/share/doc/kestrune/changelog.gz usr/share/doc/kestrune/README.md; do
   [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
-# The bundle's files, the tool, its manual page and the three documents; nothing else.
-expected=$(( $(find "$build/Kestrune" -type f | wc -l) + 5 ))
+# The bundles' files, the tool, its manual page and the three documents; nothing else.
+lv2=""
+[ -d "$build/Kestrune.lv2" ] && lv2=$build/Kestrune.lv2
+lv2_files=0
+[ -z "$lv2" ] || lv2_files=$(find "$lv2" -type f | wc -l)
+expected=$(( $(find "$build/Kestrune" -type f | wc -l) + lv2_files + 5 ))
 [ "$(find "$root" -type f | wc -l)" -eq "$expected" ] || fail "the package holds other files than the $expected expected"
 [ ! -x "$root/usr/lib/vst/Kestrune/Kestrune.so" ] || fail "the plug-in is executable"
+if [ -n "$lv2" ]; then
+  for file in $(cd "$lv2" && find . -type f); do
+    [ -f "$root/usr/lib/lv2/Kestrune.lv2/$file" ] || fail "the package lacks /usr/lib/lv2/Kestrune.lv2/$file"
+  done
+  [ -z "$(find "$root/usr/lib/lv2" -name '*.so' -perm /111)" ] || fail "an LV2 library is executable"
+  LV2_PATH=$root/usr/lib/lv2 lv2info urn:orbeline:kestrune | grep -q 'Name: *Kestrune' \
+    || fail "lv2info does not read the packaged LV2 edition"
+  echo "the packaged LV2 edition reads as Kestrune"
+fi
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root/usr/share/man/man1/kestrune-render.1.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "the manual page has warnings: $warnings"
 # Every option the tool's usage names is in its manual page.
@@ -93,12 +107,15 @@ tar -xzf "$tarball" -C "$scratch" "$top/INSTALL"
 commands=$(awk '/^    /{sub(/^ +/, ""); line = line $0; if (line ~ /\\$/) {sub(/\\$/, "", line); next} print line; line = ""}' \
   "$scratch/$top/INSTALL")
 echo "$commands" | grep -E '^(mkdir|tar) ' > "$scratch/install.sh"
-[ "$(wc -l < "$scratch/install.sh")" -eq 3 ] || fail "INSTALL should give mkdir and two tar commands"
+commands_expected=3
+[ -z "$lv2" ] || commands_expected=5
+[ "$(wc -l < "$scratch/install.sh")" -eq "$commands_expected" ] || fail "INSTALL should give $commands_expected mkdir and tar commands"
 (cd "$scratch/out" && HOME=$home sh -eu "$scratch/install.sh") || fail "INSTALL's commands"
 for file in .vst/Kestrune/Kestrune.so .vst/Kestrune/KestruneDef.fxb .vst/Kestrune/Resources/PresetSave \
     .local/bin/kestrune-render .local/share/man/man1/kestrune-render.1.gz; do
   [ -f "$home/$file" ] || fail "INSTALL's commands give no ~/$file"
 done
+[ -z "$lv2" ] || [ -f "$home/.lv2/Kestrune.lv2/manifest.ttl" ] || fail "INSTALL's commands give no ~/.lv2/Kestrune.lv2"
 [ "$("$home/.local/bin/kestrune-render" --version)" = "kestrune-render $version" ] || fail "tarball tool version"
 HOME=$home "$home/.local/bin/kestrune-render" --plugin "$home/.vst/Kestrune" --info > /dev/null || fail "tarball plug-in"
 echo "INSTALL's commands work"
