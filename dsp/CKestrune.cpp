@@ -25,6 +25,9 @@ CKestrune::Buffer CKestrune::AllocateSilent(int64_t n)
     const size_t bytes = static_cast<size_t>(n) * sizeof(double);
     void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) return Buffer(nullptr, kdsp::Unmap {0});
+    // Large pages where the system offers them: a 512th of the faults and of the
+    // translation misses of the two taps. Only advice; failure changes nothing.
+    madvise(p, bytes, MADV_HUGEPAGE);
     return Buffer(static_cast<double*>(p), kdsp::Unmap {bytes});
 }
 
@@ -57,6 +60,7 @@ bool CKestrune::SetSize(long size, long span)
         m_bufL = std::move(left);
         m_bufR = std::move(right);
         m_capacity = n;
+        m_populated = false;
     }
     m_n = n;
     m_spanInt = m;
@@ -74,11 +78,22 @@ void CKestrune::Reset()
     m_lastPos = std::nan("");
 }
 
+void CKestrune::Populate()
+{
+    if (m_populated || !m_bufL) return;
+    const size_t bytes = static_cast<size_t>(m_capacity) * sizeof(double);
+    // Writable population keeps the contents: it only maps what is not mapped yet.
+    bool done = madvise(m_bufL.get(), bytes, MADV_POPULATE_WRITE) == 0;
+    if (m_bufR) done = madvise(m_bufR.get(), bytes, MADV_POPULATE_WRITE) == 0 && done;
+    m_populated = done;
+}
+
 void CKestrune::Free()
 {
     m_bufL.reset();
     m_bufR.reset();
     m_capacity = 0;
+    m_populated = false;
     m_n = 0;
     m_w = 0;
     m_written = 0;

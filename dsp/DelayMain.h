@@ -40,6 +40,8 @@ public:
     void SetLFORate(float hz);
     void CalcMod();
     void Reset();
+    // Off the audio thread before sound runs: see CKestrune::Populate.
+    void PrepareLine() { m_line.Populate(); }
     // n host frames of left/right input to n frames of wet output; out may be in.
     // A stereo engine runs both channels as one two-lane computation.
     void Process(double** in, double** out, int n);

@@ -99,6 +99,7 @@ void AKestrune::resume()
     {
         CSingleLock lock(m_lock);
         m_params[kOnOff].Store(1.0f);
+        m_delay.PrepareLine();
     }
     AudioEffectX::resume();
 }
