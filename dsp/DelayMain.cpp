@@ -5,62 +5,11 @@
 #include <cstdlib>
 #include <new>
 
-#include "dsp/PairedLFO.h"
-#include "dsp/SampleGuards.h"
-#include "dsp/StereoBiquad.h"
-#include "dsp/StereoLine.h"
+#include "dsp/EngineLoop.h"
 
-template <class Osc> inline double DelayMain::Steering::Step(Osc& glider, Osc& modulator)
-{
-    if (glide && !(current == target)) {
-        double p = glider.Process() * span + start;
-        current = p;
-        const int32_t c0 = countdown;
-        countdown = c0 - 1;
-        if (c0 <= 0) {
-            p = target;
-            current = target;
-            glide = false;
-        }
-        if (p < -1.0) {
-            current = target = -1.0;
-            glide = false;
-            p = -1.0;
-        } else if (p > 1.0) {
-            current = target = 1.0;
-            glide = false;
-            p = 1.0;
-        }
-        return p;
-    }
-    if (rampLeft > 0) {
-        --rampLeft;
-        amplitude = rampLeft == 0 ? amplitudeTarget : amplitude + amplitudeStep;
-    }
-    const double p = kdsp::ClampPosition(modulator.Process() * amplitude + centre);
-    current = p;
-    return p;
-}
-
-// Next() of a Steering whose OscillatorOnly() holds, with what it reads held in
-// registers for a block and handed back by Store().
-struct DelayMain::OscillatorSteering {
-    explicit OscillatorSteering(Steering& s)
-        : steering(s), osc(s.modOsc), amplitude(s.amplitude), centre(s.centre), current(s.current)
-    {
-    }
-    double Next() { return current = kdsp::ClampPosition(osc.Process() * amplitude + centre); }
-    void Store()
-    {
-        osc.Store();
-        steering.current = current;
-    }
-
-    Steering& steering;
-    PairedLFO osc;
-    const double amplitude, centre;
-    double current;
-};
+// Built by their own translation units, with the wider instruction sets.
+extern template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx2>(double* const*, double* const*, int);
+extern template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx512>(double* const*, double* const*, int);
 
 inline double DelayMain::Steering::Next() { return Step(glideOsc, modOsc); }
 
@@ -269,78 +218,21 @@ void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
     m_src.dsrc(wl, wr, out[0], out[1], n);
 }
 
-// The general steering, a copy for a block, so its state can live in registers,
-// with both oscillators stepped in two lanes.
-struct DelayMain::SteeringCopy {
-    explicit SteeringCopy(Steering& s) : steering(s), copy(s), glider(copy.glideOsc), modulator(copy.modOsc) {}
-    double Next() { return copy.Step(glider, modulator); }
-    void Store()
-    {
-        glider.Store();
-        modulator.Store();
-        steering = copy;
-    }
-
-    Steering& steering;
-    Steering copy;
-    PairedLFO glider, modulator;
-};
-
-// Converter up, line and converter down in one pass per raised sample, both
-// channels in the two lanes of an SSE2 register: the three recursions overlap
-// instead of running one after the other, and no work buffer is touched. Each
-// stage is sample-sequential, so the order of operations per sample (and thus
-// every bit) is that of the plain form. The first filtered sample of each group
-// of four is the output, as in the converter's decimation.
+// The loop as built for the path chosen (EngineLoop.h); the same bits on every path.
 void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
 {
-    // A line filled since its last reset needs no test of what was written.
-    const bool filled = StereoLine(m_line).Filled();
-    if (m_steer.OscillatorOnly()) {
-        if (filled) FusedLoop<true, OscillatorSteering>(in, out, n);
-        else FusedLoop<false, OscillatorSteering>(in, out, n);
-    } else {
-        if (filled) FusedLoop<true, SteeringCopy>(in, out, n);
-        else FusedLoop<false, SteeringCopy>(in, out, n);
+    switch (m_path) {
+    case kdsp::SimdPath::kAvx512: FusedPiece<kdsp::SimdPath::kAvx512>(in, out, n); break;
+    case kdsp::SimdPath::kAvx2: FusedPiece<kdsp::SimdPath::kAvx2>(in, out, n); break;
+    default: FusedPiece<kdsp::SimdPath::kBaseline>(in, out, n); break;
     }
 }
 
-template <bool Filled, class Steer> void DelayMain::FusedLoop(double* const* in, double* const* out, int n)
+bool DelayMain::SetSimdPath(kdsp::SimdPath path)
 {
-    StereoLine line(m_line);
-    StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
-    StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
-    Steer steer(m_steer);
-    const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
-    const double* inL = in[0];
-    const double* inR = in[1];
-    double* outL = out[0];
-    double* outR = out[1];
-    // The up section's history holds the inserted zeros of the last frame, except
-    // after an unusual start; then one frame goes through it sample by sample.
-    int k = 0;
-    if (n > 0 && !up.ZeroHistory()) {
-        const __m128d x = _mm_mul_pd(_mm_set_pd(inR[0], inL[0]), gain);
-        __m128d first = _mm_setzero_pd();
-        for (int j = 0; j < kFactor; ++j) {
-            const __m128d lowered = down.process(line.Process<Filled>(up.process(j == 0 ? x : _mm_setzero_pd()), steer.Next()));
-            if (j == 0) first = lowered;
-        }
-        _mm_store_sd(outL, first);
-        _mm_storeh_pd(outR, first);
-        k = 1;
-    }
-    const StereoBiquad::ZeroProducts zeros = up.ZeroProductsOf();
-    for (; k < n; ++k) {
-        __m128d raised[kFactor];
-        up.RaiseFrame(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), zeros, raised);
-        const __m128d first = down.process(line.Process<Filled>(raised[0], steer.Next()));
-        for (int j = 1; j < kFactor; ++j) down.process(line.Process<Filled>(raised[j], steer.Next()));
-        _mm_store_sd(outL + k, first);
-        _mm_storeh_pd(outR + k, first);
-    }
-    up.Store();
-    down.Store();
-    line.Store();
-    steer.Store();
+    if (!kdsp::SimdPathSupported(path)) return false;
+    m_path = path;
+    return true;
 }
+
+template void DelayMain::FusedPiece<kdsp::SimdPath::kBaseline>(double* const*, double* const*, int);

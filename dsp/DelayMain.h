@@ -8,6 +8,7 @@
 #include "dsp/CKestrune.h"
 #include "dsp/LFO.h"
 #include "dsp/SamplingRateConverter.h"
+#include "dsp/SimdPath.h"
 
 class DelayMain {
 public:
@@ -48,6 +49,11 @@ public:
     // The same, step by step and channel by channel as described: converter up,
     // line, converter down. Bit-identical to Process; kept as its reference.
     void ProcessPlain(double** in, double** out, int n);
+
+    // The build of the fused loop this engine runs; a path the processor lacks is
+    // refused (false) and the current one kept. All paths give the same bits.
+    bool SetSimdPath(kdsp::SimdPath path);
+    kdsp::SimdPath GetSimdPath() const { return m_path; }
 
     float GetDelayTime() const { return m_delay; }
     float GetFeedBack() const { return m_feedback; }
@@ -102,7 +108,9 @@ private:
     void Run(double** in, double** out, int n, bool plain);
     void ProcessPlainPiece(double* const* in, double* const* out, int n);
     void ProcessFusedPiece(double* const* in, double* const* out, int n);
-    template <bool Filled, class Steer> void FusedLoop(double* const* in, double* const* out, int n);
+    // Built once per instruction set (EngineLoop.h).
+    template <kdsp::SimdPath Path> void FusedPiece(double* const* in, double* const* out, int n);
+    template <kdsp::SimdPath Path, bool Filled, class Steer> void FusedLoop(double* const* in, double* const* out, int n);
 
     float m_delay = 0.1f;
     float m_feedback = 0.2f;
@@ -112,6 +120,7 @@ private:
     CKestrune m_line;
     Steering m_steer;
     bool m_started = false;
+    kdsp::SimdPath m_path = kdsp::DefaultSimdPath();
     SamplingRateConverter m_src;
     std::unique_ptr<double[]> m_workL, m_workR;
     int m_blockSize = 0;

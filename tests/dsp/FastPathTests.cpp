@@ -2,8 +2,13 @@
 // random runs, special taps and non-finite samples included.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <limits>
+#include <string>
+#include <tuple>
 #include <vector>
+
+#include <xmmintrin.h>
 
 #include "dsp/CBiquadFilter.h"
 #include "dsp/DelayMain.h"
@@ -19,9 +24,27 @@ double Sample(dsptest::Random& rnd)
 {
     const int pick = rnd.Int(0, 2000);
     if (pick == 3) return 4e307; // big enough to overflow the line now and then
+    if (pick == 4) return -3e-310; // subnormal: kept, or read as zero where the MXCSR says so
     if (pick <= 2) return pick == 0 ? std::numeric_limits<double>::quiet_NaN() : -std::numeric_limits<double>::infinity();
     return rnd.Uniform(-1.0, 1.0);
 }
+
+// The MXCSR's subnormal modes for the length of a scope: flush-to-zero, read
+// subnormals as zero, either or both.
+class ScopedCsr {
+public:
+    explicit ScopedCsr(unsigned bits) : m_saved(_mm_getcsr()) { _mm_setcsr((m_saved & ~0x8040u) | bits); }
+    ~ScopedCsr() { _mm_setcsr(m_saved); }
+    ScopedCsr(const ScopedCsr&) = delete;
+    ScopedCsr& operator=(const ScopedCsr&) = delete;
+
+private:
+    unsigned m_saved;
+};
+constexpr unsigned kFlushToZero = 0x8000, kSubnormalsAreZero = 0x40;
+
+// Each build of the engine loop this processor can run, in each subnormal mode.
+class EnginePath : public ::testing::TestWithParam<std::tuple<kdsp::SimdPath, unsigned>> {};
 
 } // namespace
 
@@ -129,8 +152,11 @@ TEST(FastPath, PairedOscillatorMatchesLFO)
 // loop, the other the plain form. Delay times include 0 ms, the far end of the
 // line and beyond, so glides, modulation, depth ramps, still positions, clamping,
 // both special taps and resets of partly written lines occur.
-TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
+TEST_P(EnginePath, MatchesThePlainFormOverLongRandomRuns)
 {
+    const auto [path, csr] = GetParam();
+    if (!kdsp::SimdPathSupported(path)) GTEST_SKIP() << "this processor lacks " << kdsp::SimdPathName(path);
+    const ScopedCsr mode(csr);
     for (uint64_t seed = 1; seed <= 3; ++seed) {
         DelayMain fast, plain;
         for (DelayMain* dm : {&fast, &plain}) {
@@ -138,6 +164,7 @@ TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
             dm->SetMaxDelayTime(20.0f); // a line of 48 ms, so every part of it gets used
             dm->SetFs(44100);
         }
+        ASSERT_TRUE(fast.SetSimdPath(path));
         auto both = [&](auto apply) {
             apply(fast);
             apply(plain);
@@ -182,6 +209,41 @@ TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
         }
         EXPECT_GT(glidingBlocks, 10) << "the run should spend time gliding";
         EXPECT_GT(stillBlocks, 10) << "and time not gliding";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FastPath, EnginePath,
+    ::testing::Combine(::testing::Values(kdsp::SimdPath::kBaseline, kdsp::SimdPath::kAvx2, kdsp::SimdPath::kAvx512),
+                       ::testing::Values(0u, kFlushToZero | kSubnormalsAreZero, kSubnormalsAreZero, kFlushToZero)),
+    [](const auto& info) {
+        const unsigned csr = std::get<1>(info.param);
+        return std::string(kdsp::SimdPathName(std::get<0>(info.param))) + (csr & kFlushToZero ? "_ftz" : "")
+            + (csr & kSubnormalsAreZero ? "_daz" : "") + (csr == 0 ? "_ieee" : "");
+    });
+
+// A path the processor lacks is refused and the engine keeps the one it has; the
+// default is the environment's choice or the widest the processor offers.
+TEST(FastPath, SimdPathChoice)
+{
+    DelayMain dm;
+    const kdsp::SimdPath initial = dm.GetSimdPath();
+    EXPECT_EQ(initial, kdsp::DefaultSimdPath());
+    EXPECT_TRUE(kdsp::SimdPathSupported(initial));
+    for (kdsp::SimdPath p : {kdsp::SimdPath::kAvx512, kdsp::SimdPath::kAvx2, kdsp::SimdPath::kBaseline}) {
+        const kdsp::SimdPath before = dm.GetSimdPath();
+        const bool taken = dm.SetSimdPath(p);
+        EXPECT_EQ(taken, kdsp::SimdPathSupported(p)) << kdsp::SimdPathName(p);
+        EXPECT_EQ(dm.GetSimdPath(), taken ? p : before) << kdsp::SimdPathName(p);
+    }
+    const char* asked = std::getenv("KESTRUNE_SIMD");
+    kdsp::SimdPath widest = kdsp::SimdPath::kBaseline;
+    if (kdsp::SimdPathSupported(kdsp::SimdPath::kAvx512)) widest = kdsp::SimdPath::kAvx512;
+    else if (kdsp::SimdPathSupported(kdsp::SimdPath::kAvx2)) widest = kdsp::SimdPath::kAvx2;
+    if (!asked || !*asked) {
+        EXPECT_EQ(initial, widest);
+    } else if (std::string(asked) == "baseline") {
+        EXPECT_EQ(initial, kdsp::SimdPath::kBaseline);
     }
 }
 
