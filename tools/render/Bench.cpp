@@ -12,9 +12,10 @@ int RunBench(const RenderOptions& options)
 {
     const long long frames = std::llround(options.seconds * options.sampleRate);
     const int block = options.blockSize;
-    std::printf("%-28s %12s %14s   (%.0f Hz, block %d, %.0f s of noise)\n", "plug-in", "ns/frame", "x real time",
-                options.sampleRate, block, options.seconds);
+    std::printf("%-28s %12s %14s %8s   (%.0f Hz, block %d, %.0f s of noise)\n", "plug-in", "ns/frame", "x real time",
+                "ratio", options.sampleRate, block, options.seconds);
     int status = 0;
+    double first = 0.0; // the first plug-in measured: the others' ratio is to it
     for (const PluginSetup& setup : options.plugins) {
         PluginSession session(setup, options.sampleRate, block, options.tempo > 0 ? options.tempo : 120.0);
         if (!session.Error().empty()) {
@@ -37,7 +38,8 @@ int RunBench(const RenderOptions& options)
         }
         const double ns = std::chrono::duration<double, std::nano>(spent).count() / static_cast<double>(frames);
         const double realTime = 1e9 / (ns * options.sampleRate);
-        std::printf("%-28s %12.1f %14.1f\n", session.Name().c_str(), ns, realTime);
+        if (first <= 0.0) first = ns;
+        std::printf("%-28s %12.1f %14.1f %8.2f\n", session.Name().c_str(), ns, realTime, ns / first);
     }
     return status;
 }

@@ -2,5 +2,5 @@
 #include "tools/render/RenderOptions.h"
 
 // Processes generated noise through each plug-in and prints ns per frame and the
-// real-time factor. Returns the exit code.
+// real-time factor, and each one's cost relative to the first plug-in's (ratio). Returns the exit code.
 int RunBench(const RenderOptions& options);
