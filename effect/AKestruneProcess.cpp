@@ -3,6 +3,7 @@
 #include "effect/AKestrune.h"
 
 #include "dsp/SampleGuards.h"
+#include "effect/StereoPasses.h"
 #include "effect/TempoSync.h"
 #include "port/DenormalGuard.h"
 
@@ -23,25 +24,6 @@ constexpr int kMaxAllocatedFrames = 1 << 16;
 
 // A filter switch crossfades over this time.
 constexpr double kFilterFadeSeconds = 0.005;
-
-// Output beyond +36 dBFS is no music: only a fault upstream gets there. It is held at that
-// level on its way to the host, and what is not a number at all leaves as silence.
-constexpr double kOutputLimit = 63.09573444801933; // 10^(36/20)
-
-inline double SafeForHost(double y)
-{
-    __m128d v = kdsp::ZeroIfNotFinite(_mm_set_sd(y));
-    v = _mm_min_sd(v, _mm_set_sd(kOutputLimit));
-    v = _mm_max_sd(v, _mm_set_sd(-kOutputLimit));
-    return _mm_cvtsd_f64(v);
-}
-
-// Non-finite input would live in the delay line for seconds and circulate with the
-// feedback: it enters as silence instead.
-inline double FiniteOrZero(double x)
-{
-    return std::fabs(x) <= DBL_MAX ? x : 0.0;
-}
 
 } // namespace
 
@@ -246,39 +228,14 @@ void AKestrune::FilterWet(double* (&wet)[2], int frames)
 
 template <typename Sample> void AKestrune::ProcessBlock(Sample** inputs, Sample** outputs, int frames)
 {
-    const double gi = m_inputGain.GetReal();
     double* in[2] = {m_gainedInput[0].get(), m_gainedInput[1].get()};
-    // Widening, gain, guard and peak in one pass over the input.
-    for (int ch = 0; ch < 2; ++ch) {
-        const Sample* source = inputs[ch];
-        double* gained = in[ch];
-        double peak = m_peaks[ch];
-        for (int i = 0; i < frames; ++i) {
-            const double x = FiniteOrZero(static_cast<double>(source[i]) * gi);
-            gained[i] = x;
-            peak = std::max(peak, std::fabs(x));
-        }
-        m_peaks[ch] = static_cast<float>(peak);
-    }
+    stereo_pass::GainInput(inputs, m_inputGain.GetReal(), in, frames, m_peaks);
 
     double* wet[2] = {m_work[0].get(), m_work[1].get()};
     m_delay.Process(in, wet, frames);
     FilterWet(wet, frames);
 
-    const double go = m_outputGain.GetReal();
-    const double b = m_params[kBalance].Load();
-    const double dry = 1.0 - b;
-    double peakL = m_peaks[2], peakR = m_peaks[3];
-    for (int i = 0; i < frames; ++i) {
-        const double left = SafeForHost((wet[0][i] * b + in[0][i] * dry) * go);
-        const double right = SafeForHost((wet[1][i] * b + in[1][i] * dry) * go);
-        outputs[0][i] = static_cast<Sample>(left);
-        outputs[1][i] = static_cast<Sample>(right);
-        peakL = std::max(peakL, std::fabs(left));
-        peakR = std::max(peakR, std::fabs(right));
-    }
-    m_peaks[2] = static_cast<float>(peakL);
-    m_peaks[3] = static_cast<float>(peakR);
+    stereo_pass::MixOutput(wet, in, m_params[kBalance].Load(), m_outputGain.GetReal(), outputs, frames, m_peaks + 2);
 }
 
 template <typename Sample> void AKestrune::ProcessEntry(Sample** inputs, Sample** outputs, int frames)
