@@ -226,7 +226,8 @@ TEST(CKestrune, PopulatedLineTakesNoFaultsAndKeepsItsContents)
     populated.Populate();
     const long before = MinorFaultsOfThisThread();
     run(populated, 0, kPass / 2, true); // the whole line written, half of it read back
-    EXPECT_LE(MinorFaultsOfThisThread() - before, 4) << "page faults while a populated line was first written";
+    // A handful at most (the lazy line takes about 140 with large pages, 4700 without).
+    EXPECT_LE(MinorFaultsOfThisThread() - before, 16) << "page faults while a populated line was first written";
     populated.Populate(); // again, with sound in the line: nothing to do, nothing lost
     run(populated, kPass / 2, kPass, true);
     run(lazy, 0, kPass, false);
