@@ -8,8 +8,10 @@
 #include "dsp/EngineLoop.h"
 
 // Built by their own translation units, with the wider instruction sets.
-extern template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx2>(double* const*, double* const*, int);
-extern template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx512>(double* const*, double* const*, int);
+extern template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx2>(double* const*, double* const*, int,
+                                                                   const WetFilters*);
+extern template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx512>(double* const*, double* const*, int,
+                                                                     const WetFilters*);
 
 inline double DelayMain::Steering::Next() { return Step(glideOsc, modOsc); }
 
@@ -179,11 +181,13 @@ void DelayMain::Reset()
     m_line.Reset();
 }
 
-void DelayMain::Process(double** in, double** out, int n) { Run(in, out, n, false); }
+void DelayMain::Process(double** in, double** out, int n) { Run(in, out, n, false, nullptr); }
 
-void DelayMain::ProcessPlain(double** in, double** out, int n) { Run(in, out, n, true); }
+void DelayMain::Process(double** in, double** out, int n, const WetFilters& filters) { Run(in, out, n, false, &filters); }
 
-void DelayMain::Run(double** in, double** out, int n, bool plain)
+void DelayMain::ProcessPlain(double** in, double** out, int n) { Run(in, out, n, true, nullptr); }
+
+void DelayMain::Run(double** in, double** out, int n, bool plain, const WetFilters* filters)
 {
     m_started = true;
     if (n <= 0) return;
@@ -198,13 +202,13 @@ void DelayMain::Run(double** in, double** out, int n, bool plain)
         const int len = std::min(n - done, m_blockSize);
         double* const pieceIn[2] = {in[0] + done, in[1] + done};
         double* const pieceOut[2] = {out[0] + done, out[1] + done};
-        if (fused) ProcessFusedPiece(pieceIn, pieceOut, len);
-        else ProcessPlainPiece(pieceIn, pieceOut, len);
+        if (fused) ProcessFusedPiece(pieceIn, pieceOut, len, filters);
+        else ProcessPlainPiece(pieceIn, pieceOut, len, filters);
         done += len;
     }
 }
 
-void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
+void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n, const WetFilters* filters)
 {
     double* wl = m_workL.get();
     double* wr = m_workR.get();
@@ -216,15 +220,25 @@ void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
         wr[i] = pair[1];
     }
     m_src.dsrc(wl, wr, out[0], out[1], n);
+    if (!filters) return;
+    // The work buffers hold four times n: the high-pass's output in their first
+    // quarters, the low-pass's in their second.
+    const WetFilters& f = *filters;
+    CBiquadFilter::OperateCascade(*f.highL, *f.highR, *f.lowL, *f.lowR, f.chained, out[0], out[1], wl, wr, wl + n,
+                                  wr + n, n);
+    if (f.output == WetFilters::kEngine) return;
+    const long from = f.output == WetFilters::kLow ? n : 0;
+    std::copy(wl + from, wl + from + n, out[0]);
+    std::copy(wr + from, wr + from + n, out[1]);
 }
 
 // The loop as built for the path chosen (EngineLoop.h); the same bits on every path.
-void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
+void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters)
 {
     switch (m_path) {
-    case kdsp::SimdPath::kAvx512: FusedPiece<kdsp::SimdPath::kAvx512>(in, out, n); break;
-    case kdsp::SimdPath::kAvx2: FusedPiece<kdsp::SimdPath::kAvx2>(in, out, n); break;
-    default: FusedPiece<kdsp::SimdPath::kBaseline>(in, out, n); break;
+    case kdsp::SimdPath::kAvx512: FusedPiece<kdsp::SimdPath::kAvx512>(in, out, n, filters); break;
+    case kdsp::SimdPath::kAvx2: FusedPiece<kdsp::SimdPath::kAvx2>(in, out, n, filters); break;
+    default: FusedPiece<kdsp::SimdPath::kBaseline>(in, out, n, filters); break;
     }
 }
 
@@ -235,4 +249,5 @@ bool DelayMain::SetSimdPath(kdsp::SimdPath path)
     return true;
 }
 
-template void DelayMain::FusedPiece<kdsp::SimdPath::kBaseline>(double* const*, double* const*, int);
+template void DelayMain::FusedPiece<kdsp::SimdPath::kBaseline>(double* const*, double* const*, int,
+                                                               const WetFilters*);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "dsp/CBiquadFilter.h"
 #include "dsp/CKestrune.h"
 #include "dsp/LFO.h"
 #include "dsp/SamplingRateConverter.h"
@@ -46,6 +47,17 @@ public:
     // n host frames of left/right input to n frames of wet output; out may be in.
     // A stereo engine runs both channels as one two-lane computation.
     void Process(double** in, double** out, int n);
+    // The wet path's filters on the engine's output: the high-pass pair, then the
+    // low-pass pair on the high-pass's output (chained) or on the engine's; out gets
+    // the engine's output, the high-pass's or the low-pass's.
+    struct WetFilters {
+        CBiquadFilter *highL, *highR, *lowL, *lowR;
+        bool chained;
+        enum Output { kEngine, kHigh, kLow } output;
+    };
+    // Process with the filters run in the engine's loop, where their recursions overlap
+    // the engine's: bit for bit Process followed by CBiquadFilter::OperateCascade.
+    void Process(double** in, double** out, int n, const WetFilters& filters);
     // The same, step by step and channel by channel as described: converter up,
     // line, converter down. Bit-identical to Process; kept as its reference.
     void ProcessPlain(double** in, double** out, int n);
@@ -105,12 +117,16 @@ private:
     double Centre() const;
     // depth x d as a swing of the read position.
     double ModulationAmplitude() const;
-    void Run(double** in, double** out, int n, bool plain);
-    void ProcessPlainPiece(double* const* in, double* const* out, int n);
-    void ProcessFusedPiece(double* const* in, double* const* out, int n);
+    struct WetFilterPass;
+    struct NoWetFilters;
+    void Run(double** in, double** out, int n, bool plain, const WetFilters* filters);
+    void ProcessPlainPiece(double* const* in, double* const* out, int n, const WetFilters* filters);
+    void ProcessFusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters);
     // Built once per instruction set (EngineLoop.h).
-    template <kdsp::SimdPath Path> void FusedPiece(double* const* in, double* const* out, int n);
-    template <kdsp::SimdPath Path, bool Filled, class Steer> void FusedLoop(double* const* in, double* const* out, int n);
+    template <kdsp::SimdPath Path>
+    void FusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters);
+    template <kdsp::SimdPath Path, bool Filled, class Steer, class Post>
+    void FusedLoop(double* const* in, double* const* out, int n, const WetFilters* filters);
 
     float m_delay = 0.1f;
     float m_feedback = 0.2f;

@@ -9,6 +9,7 @@
 #include "dsp/PairedLFO.h"
 #include "dsp/SampleGuards.h"
 #include "dsp/StereoBiquad.h"
+#include "dsp/StereoFilterPair.h"
 #include "dsp/StereoLine.h"
 
 template <class Osc> inline double DelayMain::Steering::Step(Osc& glider, Osc& modulator)
@@ -80,32 +81,73 @@ struct DelayMain::SteeringCopy {
     PairedLFO glider, modulator;
 };
 
+// The wet filters in the loop (WetFilters), and the stand-in when there are none.
+struct DelayMain::WetFilterPass {
+    explicit WetFilterPass(const WetFilters* f)
+        : high(*f->highL, *f->highR), low(*f->lowL, *f->lowR), chained(f->chained), output(f->output)
+    {
+    }
+    __m128d Step(__m128d wet)
+    {
+        const __m128d h = high.Step(wet);
+        const __m128d l = low.Step(chained ? h : wet);
+        return output == WetFilters::kLow ? l : output == WetFilters::kHigh ? h : wet;
+    }
+    void Store()
+    {
+        high.Store();
+        low.Store();
+    }
+
+    StereoFilterPair high, low;
+    const bool chained;
+    const WetFilters::Output output;
+};
+
+struct DelayMain::NoWetFilters {
+    explicit NoWetFilters(const WetFilters*) {}
+    __m128d Step(__m128d wet) { return wet; }
+    void Store() {}
+};
+
+template <kdsp::SimdPath Path>
+void DelayMain::FusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters)
+{
+    // A line filled since its last reset needs no test of what was written.
+    const bool filled = StereoLine(m_line).Filled();
+    const bool oscillator = m_steer.OscillatorOnly();
+    if (filters) {
+        if (oscillator) {
+            if (filled) FusedLoop<Path, true, OscillatorSteering, WetFilterPass>(in, out, n, filters);
+            else FusedLoop<Path, false, OscillatorSteering, WetFilterPass>(in, out, n, filters);
+        } else {
+            if (filled) FusedLoop<Path, true, SteeringCopy, WetFilterPass>(in, out, n, filters);
+            else FusedLoop<Path, false, SteeringCopy, WetFilterPass>(in, out, n, filters);
+        }
+    } else if (oscillator) {
+        if (filled) FusedLoop<Path, true, OscillatorSteering, NoWetFilters>(in, out, n, filters);
+        else FusedLoop<Path, false, OscillatorSteering, NoWetFilters>(in, out, n, filters);
+    } else {
+        if (filled) FusedLoop<Path, true, SteeringCopy, NoWetFilters>(in, out, n, filters);
+        else FusedLoop<Path, false, SteeringCopy, NoWetFilters>(in, out, n, filters);
+    }
+}
+
 // Converter up, line and converter down in one pass per raised sample, both
 // channels in the two lanes of an SSE2 register: the three recursions overlap
 // instead of running one after the other, and no work buffer is touched. Each
 // stage is sample-sequential, so the order of operations per sample (and thus
 // every bit) is that of the plain form. The first filtered sample of each group
 // of four is the output, as in the converter's decimation.
-template <kdsp::SimdPath Path> void DelayMain::FusedPiece(double* const* in, double* const* out, int n)
-{
-    // A line filled since its last reset needs no test of what was written.
-    const bool filled = StereoLine(m_line).Filled();
-    if (m_steer.OscillatorOnly()) {
-        if (filled) FusedLoop<Path, true, OscillatorSteering>(in, out, n);
-        else FusedLoop<Path, false, OscillatorSteering>(in, out, n);
-    } else {
-        if (filled) FusedLoop<Path, true, SteeringCopy>(in, out, n);
-        else FusedLoop<Path, false, SteeringCopy>(in, out, n);
-    }
-}
-
-template <kdsp::SimdPath Path, bool Filled, class Steer>
-__attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* const* out, int n)
+template <kdsp::SimdPath Path, bool Filled, class Steer, class Post>
+__attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* const* out, int n,
+                                                   const WetFilters* filters)
 {
     StereoLine line(m_line);
     StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
     StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
     Steer steer(m_steer);
+    Post post(filters);
     const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
     const double* inL = in[0];
     const double* inR = in[1];
@@ -121,6 +163,7 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
             const __m128d lowered = down.process(line.Process<Filled>(up.process(j == 0 ? x : _mm_setzero_pd()), steer.Next()));
             if (j == 0) first = lowered;
         }
+        first = post.Step(first);
         _mm_store_sd(outL, first);
         _mm_storeh_pd(outR, first);
         k = 1;
@@ -131,11 +174,13 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
         up.RaiseFrame(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), zeros, raised);
         const __m128d first = down.process(line.Process<Filled>(raised[0], steer.Next()));
         for (int j = 1; j < kFactor; ++j) down.process(line.Process<Filled>(raised[j], steer.Next()));
-        _mm_store_sd(outL + k, first);
-        _mm_storeh_pd(outR + k, first);
+        const __m128d y = post.Step(first);
+        _mm_store_sd(outL + k, y);
+        _mm_storeh_pd(outR + k, y);
     }
     up.Store();
     down.Store();
     line.Store();
     steer.Store();
+    post.Store();
 }

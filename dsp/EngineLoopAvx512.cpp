@@ -2,4 +2,5 @@
 // where the processor has it (DelayMain::SetSimdPath, kdsp::DefaultSimdPath).
 #include "dsp/EngineLoop.h"
 
-template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx512>(double* const*, double* const*, int);
+template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx512>(double* const*, double* const*, int,
+                                                          const DelayMain::WetFilters*);

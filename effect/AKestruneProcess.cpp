@@ -205,22 +205,22 @@ void AKestrune::RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitc
     std::swap(wet, spare);
 }
 
-// High-pass before low-pass. wet holds the engine's output and receives the filtered pair.
-void AKestrune::FilterWet(double* (&wet)[2], int frames)
+// High-pass before low-pass.
+void AKestrune::RunWetPath(double** in, double* (&wet)[2], int frames)
 {
     m_hpfFade.SetTarget(m_params[kHpfOn].GetInt() != 0);
     m_lpfFade.SetTarget(m_params[kLpfOn].GetInt() != 0);
     if (m_hpfFade.IsAtRest() && m_lpfFade.IsAtRest()) {
-        // No switch moving: both stages in one loop.
-        double* high[2] = {m_work[2].get(), m_work[3].get()};
-        double* low[2] = {m_work[4].get(), m_work[5].get()};
+        // No switch moving: both stages run inside the engine's loop, on its output.
         const bool highOn = m_hpfFade.IsOn();
-        CBiquadFilter::OperateCascade(m_hpfL, m_hpfR, m_lpfL, m_lpfR, highOn, wet[0], wet[1], high[0], high[1],
-                                      low[0], low[1], frames);
-        if (m_lpfFade.IsOn()) std::copy(std::begin(low), std::end(low), std::begin(wet));
-        else if (highOn) std::copy(std::begin(high), std::end(high), std::begin(wet));
+        const DelayMain::WetFilters filters {&m_hpfL, &m_hpfR, &m_lpfL, &m_lpfR, highOn,
+                                             m_lpfFade.IsOn() ? DelayMain::WetFilters::kLow
+                                             : highOn         ? DelayMain::WetFilters::kHigh
+                                                              : DelayMain::WetFilters::kEngine};
+        m_delay.Process(in, wet, frames, filters);
         return;
     }
+    m_delay.Process(in, wet, frames);
     double* spare[2] = {m_work[2].get(), m_work[3].get()};
     RunFilterStage(m_hpfL, m_hpfR, m_hpfFade, wet, spare, frames);
     RunFilterStage(m_lpfL, m_lpfR, m_lpfFade, wet, spare, frames);
@@ -232,8 +232,7 @@ template <typename Sample> void AKestrune::ProcessBlock(Sample** inputs, Sample*
     stereo_pass::GainInput(inputs, m_inputGain.GetReal(), in, frames, m_peaks);
 
     double* wet[2] = {m_work[0].get(), m_work[1].get()};
-    m_delay.Process(in, wet, frames);
-    FilterWet(wet, frames);
+    RunWetPath(in, wet, frames);
 
     stereo_pass::MixOutput(wet, in, m_params[kBalance].Load(), m_outputGain.GetReal(), outputs, frames, m_peaks + 2);
 }

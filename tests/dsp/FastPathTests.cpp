@@ -212,6 +212,67 @@ TEST_P(EnginePath, MatchesThePlainFormOverLongRandomRuns)
     }
 }
 
+// The wet filters run inside the engine's loop against the plain form followed by the
+// filter cascade over the block: every output selection, chained or not, coefficients
+// changing between blocks, on a stereo engine (the loop) and a mono one (plain pieces).
+TEST_P(EnginePath, WetFiltersInTheLoopMatchTheCascadeAfterIt)
+{
+    const auto [path, csr] = GetParam();
+    if (!kdsp::SimdPathSupported(path)) GTEST_SKIP() << "this processor lacks " << kdsp::SimdPathName(path);
+    const ScopedCsr mode(csr);
+    for (signed char stereo : {1, 0}) {
+        DelayMain fused, plain;
+        for (DelayMain* dm : {&fused, &plain}) {
+            dm->SetStereo(stereo);
+            dm->SetMaxDelayTime(30.0f);
+            dm->SetFs(48000);
+            dm->SetFeedBack(0.7f);
+        }
+        ASSERT_TRUE(fused.SetSimdPath(path));
+        CBiquadFilter filters[2][4]; // [fused, plain][high L, high R, low L, low R]
+        dsptest::Random rnd(11 + static_cast<uint64_t>(stereo));
+        std::vector<double> inL(700), inR(700), fl(700), fr(700), pl(700), pr(700), hl(700), hr(700), ll(700), lr(700);
+        for (int block = 0; block < 300; ++block) {
+            if (block % 7 == 0) {
+                const double high = rnd.Uniform(20.0, 2000.0), low = rnd.Uniform(500.0, 20000.0);
+                for (auto& set : filters) {
+                    set[0].CalcCoefficients(48000.0, high, 0.0, 1.0, 4);
+                    set[1].CalcCoefficients(48000.0, high * 1.01, 0.0, 1.0, 4);
+                    set[2].CalcCoefficients(48000.0, low, 0.0, 1.0, 3);
+                    set[3].CalcCoefficients(48000.0, low * 0.99, 0.0, 1.0, 3);
+                }
+            }
+            const float t = static_cast<float>(rnd.Uniform(0.0, 30.0)), depth = static_cast<float>(rnd.Uniform(0.0, 1.0));
+            for (DelayMain* dm : {&fused, &plain}) {
+                if (block % 5 == 0) dm->SetDelayTime(t);
+                if (block % 3 == 0) dm->SetLFODepth(depth);
+            }
+            const bool chained = rnd.Int(0, 1) == 1;
+            const auto output = static_cast<DelayMain::WetFilters::Output>(rnd.Int(0, 2));
+            const int n = rnd.Int(0, 700);
+            for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
+                inL[k] = Sample(rnd);
+                inR[k] = Sample(rnd);
+            }
+            std::vector<double> inL2 = inL, inR2 = inR;
+            double *fi[2] = {inL.data(), inR.data()}, *fo[2] = {fl.data(), fr.data()};
+            double *pi[2] = {inL2.data(), inR2.data()}, *po[2] = {pl.data(), pr.data()};
+            const DelayMain::WetFilters wet {&filters[0][0], &filters[0][1], &filters[0][2], &filters[0][3], chained, output};
+            fused.Process(fi, fo, n, wet);
+            plain.ProcessPlain(pi, po, n);
+            CBiquadFilter* p = filters[1];
+            CBiquadFilter::OperateCascade(p[0], p[1], p[2], p[3], chained, pl.data(), pr.data(), hl.data(), hr.data(),
+                                          ll.data(), lr.data(), n);
+            const std::vector<double>& wantL = output == DelayMain::WetFilters::kLow ? ll : output == DelayMain::WetFilters::kHigh ? hl : pl;
+            const std::vector<double>& wantR = output == DelayMain::WetFilters::kLow ? lr : output == DelayMain::WetFilters::kHigh ? hr : pr;
+            for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
+                ASSERT_EQ(dsptest::Bits(fl[k]), dsptest::Bits(wantL[k])) << int(stereo) << " block " << block << " frame " << k;
+                ASSERT_EQ(dsptest::Bits(fr[k]), dsptest::Bits(wantR[k])) << int(stereo) << " block " << block << " frame " << k;
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     FastPath, EnginePath,
     ::testing::Combine(::testing::Values(kdsp::SimdPath::kBaseline, kdsp::SimdPath::kAvx2, kdsp::SimdPath::kAvx512),
