@@ -57,19 +57,10 @@ private:
     __m128d m_even, m_odd;
 };
 
-// gained = source x gain, non-finite products (which would live in the delay line for
-// seconds) as silence; peaks[0..1] take the largest magnitudes.
-template <typename Sample>
-void GainInput(const Sample* const* source, double gain, double* const* gained, int n, float* peaks)
+// one(i) processes frame i and returns what the peaks take.
+template <class Frame> void ForEachFrame(int n, float* peaks, Frame one)
 {
-    const __m128d g = _mm_set1_pd(gain), largest = _mm_set1_pd(DBL_MAX);
     Peaks peak(peaks);
-    auto one = [&](int i) {
-        const __m128d p = _mm_mul_pd(Load(source[0], source[1], i), g);
-        const __m128d x = _mm_and_pd(p, _mm_cmple_pd(Magnitude(p), largest));
-        Store(x, gained[0], gained[1], i);
-        return x;
-    };
     int i = 0;
     for (; i + 1 < n; i += 2) {
         peak.Even(one(i));
@@ -77,6 +68,20 @@ void GainInput(const Sample* const* source, double gain, double* const* gained, 
     }
     if (i < n) peak.Even(one(i));
     peak.Store(peaks);
+}
+
+// gained = source x gain, non-finite products (which would live in the delay line for
+// seconds) as silence; peaks[0..1] take the largest magnitudes.
+template <typename Sample>
+void GainInput(const Sample* const* source, double gain, double* const* gained, int n, float* peaks)
+{
+    const __m128d g = _mm_set1_pd(gain), largest = _mm_set1_pd(DBL_MAX);
+    ForEachFrame(n, peaks, [&](int i) {
+        const __m128d p = _mm_mul_pd(Load(source[0], source[1], i), g);
+        const __m128d x = _mm_and_pd(p, _mm_cmple_pd(Magnitude(p), largest));
+        Store(x, gained[0], gained[1], i);
+        return x;
+    });
 }
 
 // out = limit((wet x balance + dry x (1 - balance)) x gain) for the host; peaks[0..1]
@@ -87,20 +92,12 @@ void MixOutput(const double* const* wet, const double* const* dry, double balanc
 {
     const __m128d b = _mm_set1_pd(balance), d = _mm_set1_pd(1.0 - balance), g = _mm_set1_pd(gain);
     const __m128d high = _mm_set1_pd(kOutputLimit), low = _mm_set1_pd(-kOutputLimit);
-    Peaks peak(peaks);
-    auto one = [&](int i) {
+    ForEachFrame(n, peaks, [&](int i) {
         const __m128d mix = _mm_add_pd(_mm_mul_pd(Load(wet[0], wet[1], i), b), _mm_mul_pd(Load(dry[0], dry[1], i), d));
         const __m128d y = _mm_max_pd(_mm_min_pd(kdsp::ZeroIfNotFinite(_mm_mul_pd(mix, g)), high), low);
         Store(y, out[0], out[1], i);
         return y;
-    };
-    int i = 0;
-    for (; i + 1 < n; i += 2) {
-        peak.Even(one(i));
-        peak.Odd(one(i + 1));
-    }
-    if (i < n) peak.Even(one(i));
-    peak.Store(peaks);
+    });
 }
 
 } // namespace stereo_pass

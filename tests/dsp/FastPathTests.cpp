@@ -29,6 +29,14 @@ double Sample(dsptest::Random& rnd)
     return rnd.Uniform(-1.0, 1.0);
 }
 
+void FillInput(dsptest::Random& rnd, std::vector<double>& left, std::vector<double>& right, int n)
+{
+    for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
+        left[k] = Sample(rnd);
+        right[k] = Sample(rnd);
+    }
+}
+
 // The MXCSR's subnormal modes for the length of a scope: flush-to-zero, read
 // subnormals as zero, either or both.
 class ScopedCsr {
@@ -189,10 +197,7 @@ TEST_P(EnginePath, MatchesThePlainFormOverLongRandomRuns)
             default: break;
             }
             const int n = rnd.Int(0, 600); // beyond the 256 frames of the work buffers at times
-            for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
-                inL[k] = Sample(rnd);
-                inR[k] = Sample(rnd);
-            }
+            FillInput(rnd, inL, inR, n);
             std::vector<double> inL2 = inL, inR2 = inR;
             double *fi[2] = {inL.data(), inR.data()}, *fo[2] = {fl.data(), fr.data()};
             double *pi[2] = {inL2.data(), inR2.data()}, *po[2] = {pl.data(), pr.data()};
@@ -250,10 +255,7 @@ TEST_P(EnginePath, WetFiltersInTheLoopMatchTheCascadeAfterIt)
             const bool chained = rnd.Int(0, 1) == 1;
             const auto output = static_cast<DelayMain::WetFilters::Output>(rnd.Int(0, 2));
             const int n = rnd.Int(0, 700);
-            for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
-                inL[k] = Sample(rnd);
-                inR[k] = Sample(rnd);
-            }
+            FillInput(rnd, inL, inR, n);
             std::vector<double> inL2 = inL, inR2 = inR;
             double *fi[2] = {inL.data(), inR.data()}, *fo[2] = {fl.data(), fr.data()};
             double *pi[2] = {inL2.data(), inR2.data()}, *po[2] = {pl.data(), pr.data()};
