@@ -35,8 +35,8 @@ public:
     double GetFs() const { return m_fs; }
 
 private:
+    friend class StereoFilterPair;
     template <typename Sample> void Operate(const Sample* in, Sample* out, int n);
-    struct Pair; // the two-lane form of a left and right filter
     template <bool chained>
     static void Cascade(CBiquadFilter& firstL, CBiquadFilter& firstR, CBiquadFilter& secondL, CBiquadFilter& secondR,
                         const double* inL, const double* inR, double* firstOutL, double* firstOutR,

@@ -25,6 +25,9 @@ CKestrune::Buffer CKestrune::AllocateSilent(int64_t n)
     const size_t bytes = static_cast<size_t>(n) * sizeof(double);
     void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) return Buffer(nullptr, kdsp::Unmap {0});
+    // Large pages where the system offers them: a 512th of the faults and of the
+    // translation misses of the two taps. Only advice; failure changes nothing.
+    madvise(p, bytes, MADV_HUGEPAGE);
     return Buffer(static_cast<double*>(p), kdsp::Unmap {bytes});
 }
 
@@ -44,19 +47,17 @@ bool CKestrune::SetSize(long size, long span)
     const int64_t n = size + m;
     // Reused when not much larger than needed: a rate change down saves returning
     // and taking pages, and a line far too large does not hold memory for good.
-    const bool fits = m_bufL && n <= m_capacity && m_capacity / 2 <= n && (m_bufR != nullptr) == m_stereo;
+    const int64_t channels = m_stereo ? 2 : 1;
+    const bool fits = m_buf && n <= m_capacity && m_capacity / 2 <= n && m_channels == channels;
     if (!fits) {
-        Buffer left = AllocateSilent(n);
-        if (!left) return false;
-        Buffer right;
-        if (m_stereo) {
-            right = AllocateSilent(n);
-            if (!right) return false;
-        }
+        if (n > kMaxLength / channels) return false;
+        Buffer fresh = AllocateSilent(n * channels);
+        if (!fresh) return false;
         Free();
-        m_bufL = std::move(left);
-        m_bufR = std::move(right);
+        m_buf = std::move(fresh);
+        m_channels = channels;
         m_capacity = n;
+        m_populated = false;
     }
     m_n = n;
     m_spanInt = m;
@@ -74,11 +75,20 @@ void CKestrune::Reset()
     m_lastPos = std::nan("");
 }
 
+void CKestrune::Populate()
+{
+    if (m_populated || !m_buf) return;
+    const size_t bytes = static_cast<size_t>(m_capacity * m_channels) * sizeof(double);
+    // Writable population keeps the contents: it only maps what is not mapped yet.
+    m_populated = madvise(m_buf.get(), bytes, MADV_POPULATE_WRITE) == 0;
+}
+
 void CKestrune::Free()
 {
-    m_bufL.reset();
-    m_bufR.reset();
+    m_buf.reset();
+    m_channels = 0;
     m_capacity = 0;
+    m_populated = false;
     m_n = 0;
     m_w = 0;
     m_written = 0;
@@ -119,7 +129,7 @@ void CKestrune::ProcessST(double* in, double* out, double pos)
         out[1] = inR;
         return;
     }
-    if (!m_bufR) {
+    if (m_channels != 2) {
         // A mono line leaves the right channel untouched.
         out[0] = Process(inL, pos);
         out[1] = inR;
@@ -127,10 +137,10 @@ void CKestrune::ProcessST(double* in, double* out, double pos)
     }
     const Tap tap = LocateAt<false>(pos, m_lastPos, m_span, ZeroDelayTap(), m_n, m_r);
     m_lastPos = tap.pos;
-    m_yL = kdsp::ZeroIfNotFinite(Read(m_bufL.get(), tap, inL, m_yL));
-    m_yR = kdsp::ZeroIfNotFinite(Read(m_bufR.get(), tap, inR, m_yR));
-    m_bufL[m_w] = m_yL * m_g + inL;
-    m_bufR[m_w] = m_g * m_yR + inR;
+    m_yL = kdsp::ZeroIfNotFinite(Read(m_buf.get(), tap, inL, m_yL));
+    m_yR = kdsp::ZeroIfNotFinite(Read(m_buf.get() + 1, tap, inR, m_yR));
+    m_buf[2 * m_w] = m_yL * m_g + inL;
+    m_buf[2 * m_w + 1] = m_g * m_yR + inR;
     Advance();
     out[0] = m_yL;
     out[1] = m_yR;
@@ -141,8 +151,8 @@ double CKestrune::Process(double in, double pos)
     if (m_n == 0) return in;
     const Tap tap = LocateAt<false>(pos, m_lastPos, m_span, ZeroDelayTap(), m_n, m_r);
     m_lastPos = tap.pos;
-    m_yL = kdsp::ZeroIfNotFinite(Read(m_bufL.get(), tap, in, m_yL));
-    m_bufL[m_w] = m_yL * m_g + in;
+    m_yL = kdsp::ZeroIfNotFinite(Read(m_buf.get(), tap, in, m_yL));
+    m_buf[m_w * m_channels] = m_yL * m_g + in;
     Advance();
     return m_yL;
 }

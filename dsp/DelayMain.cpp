@@ -5,62 +5,13 @@
 #include <cstdlib>
 #include <new>
 
-#include "dsp/PairedLFO.h"
-#include "dsp/SampleGuards.h"
-#include "dsp/StereoBiquad.h"
-#include "dsp/StereoLine.h"
+#include "dsp/EngineLoop.h"
 
-template <class Osc> inline double DelayMain::Steering::Step(Osc& glider, Osc& modulator)
-{
-    if (glide && !(current == target)) {
-        double p = glider.Process() * span + start;
-        current = p;
-        const int32_t c0 = countdown;
-        countdown = c0 - 1;
-        if (c0 <= 0) {
-            p = target;
-            current = target;
-            glide = false;
-        }
-        if (p < -1.0) {
-            current = target = -1.0;
-            glide = false;
-            p = -1.0;
-        } else if (p > 1.0) {
-            current = target = 1.0;
-            glide = false;
-            p = 1.0;
-        }
-        return p;
-    }
-    if (rampLeft > 0) {
-        --rampLeft;
-        amplitude = rampLeft == 0 ? amplitudeTarget : amplitude + amplitudeStep;
-    }
-    const double p = kdsp::ClampPosition(modulator.Process() * amplitude + centre);
-    current = p;
-    return p;
-}
-
-// Next() of a Steering whose OscillatorOnly() holds, with what it reads held in
-// registers for a block and handed back by Store().
-struct DelayMain::OscillatorSteering {
-    explicit OscillatorSteering(Steering& s)
-        : steering(s), osc(s.modOsc), amplitude(s.amplitude), centre(s.centre), current(s.current)
-    {
-    }
-    double Next() { return current = kdsp::ClampPosition(osc.Process() * amplitude + centre); }
-    void Store()
-    {
-        osc.Store();
-        steering.current = current;
-    }
-
-    Steering& steering;
-    PairedLFO osc;
-    const double amplitude, centre;
-    double current;
-};
+// Built by their own translation units, with the wider instruction sets.
+extern template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx2>(double* const*, double* const*, int,
+                                                                   const WetFilters*);
+extern template void DelayMain::FusedPiece<kdsp::SimdPath::kAvx512>(double* const*, double* const*, int,
+                                                                     const WetFilters*);
 
 inline double DelayMain::Steering::Next() { return Step(glideOsc, modOsc); }
 
@@ -230,11 +181,13 @@ void DelayMain::Reset()
     m_line.Reset();
 }
 
-void DelayMain::Process(double** in, double** out, int n) { Run(in, out, n, false); }
+void DelayMain::Process(double** in, double** out, int n) { Run(in, out, n, false, nullptr); }
 
-void DelayMain::ProcessPlain(double** in, double** out, int n) { Run(in, out, n, true); }
+void DelayMain::Process(double** in, double** out, int n, const WetFilters& filters) { Run(in, out, n, false, &filters); }
 
-void DelayMain::Run(double** in, double** out, int n, bool plain)
+void DelayMain::ProcessPlain(double** in, double** out, int n) { Run(in, out, n, true, nullptr); }
+
+void DelayMain::Run(double** in, double** out, int n, bool plain, const WetFilters* filters)
 {
     m_started = true;
     if (n <= 0) return;
@@ -249,13 +202,13 @@ void DelayMain::Run(double** in, double** out, int n, bool plain)
         const int len = std::min(n - done, m_blockSize);
         double* const pieceIn[2] = {in[0] + done, in[1] + done};
         double* const pieceOut[2] = {out[0] + done, out[1] + done};
-        if (fused) ProcessFusedPiece(pieceIn, pieceOut, len);
-        else ProcessPlainPiece(pieceIn, pieceOut, len);
+        if (fused) ProcessFusedPiece(pieceIn, pieceOut, len, filters);
+        else ProcessPlainPiece(pieceIn, pieceOut, len, filters);
         done += len;
     }
 }
 
-void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
+void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n, const WetFilters* filters)
 {
     double* wl = m_workL.get();
     double* wr = m_workR.get();
@@ -267,80 +220,34 @@ void DelayMain::ProcessPlainPiece(double* const* in, double* const* out, int n)
         wr[i] = pair[1];
     }
     m_src.dsrc(wl, wr, out[0], out[1], n);
+    if (!filters) return;
+    // The work buffers hold four times n: the high-pass's output in their first
+    // quarters, the low-pass's in their second.
+    const WetFilters& f = *filters;
+    CBiquadFilter::OperateCascade(*f.highL, *f.highR, *f.lowL, *f.lowR, f.chained, out[0], out[1], wl, wr, wl + n,
+                                  wr + n, n);
+    if (f.output == WetFilters::kEngine) return;
+    const long from = f.output == WetFilters::kLow ? n : 0;
+    std::copy(wl + from, wl + from + n, out[0]);
+    std::copy(wr + from, wr + from + n, out[1]);
 }
 
-// The general steering, a copy for a block, so its state can live in registers,
-// with both oscillators stepped in two lanes.
-struct DelayMain::SteeringCopy {
-    explicit SteeringCopy(Steering& s) : steering(s), copy(s), glider(copy.glideOsc), modulator(copy.modOsc) {}
-    double Next() { return copy.Step(glider, modulator); }
-    void Store()
-    {
-        glider.Store();
-        modulator.Store();
-        steering = copy;
-    }
-
-    Steering& steering;
-    Steering copy;
-    PairedLFO glider, modulator;
-};
-
-// Converter up, line and converter down in one pass per raised sample, both
-// channels in the two lanes of an SSE2 register: the three recursions overlap
-// instead of running one after the other, and no work buffer is touched. Each
-// stage is sample-sequential, so the order of operations per sample (and thus
-// every bit) is that of the plain form. The first filtered sample of each group
-// of four is the output, as in the converter's decimation.
-void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n)
+// The loop as built for the path chosen (EngineLoop.h); the same bits on every path.
+void DelayMain::ProcessFusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters)
 {
-    // A line filled since its last reset needs no test of what was written.
-    const bool filled = StereoLine(m_line).Filled();
-    if (m_steer.OscillatorOnly()) {
-        if (filled) FusedLoop<true, OscillatorSteering>(in, out, n);
-        else FusedLoop<false, OscillatorSteering>(in, out, n);
-    } else {
-        if (filled) FusedLoop<true, SteeringCopy>(in, out, n);
-        else FusedLoop<false, SteeringCopy>(in, out, n);
+    switch (m_path) {
+    case kdsp::SimdPath::kAvx512: FusedPiece<kdsp::SimdPath::kAvx512>(in, out, n, filters); break;
+    case kdsp::SimdPath::kAvx2: FusedPiece<kdsp::SimdPath::kAvx2>(in, out, n, filters); break;
+    default: FusedPiece<kdsp::SimdPath::kBaseline>(in, out, n, filters); break;
     }
 }
 
-template <bool Filled, class Steer> void DelayMain::FusedLoop(double* const* in, double* const* out, int n)
+bool DelayMain::SetSimdPath(kdsp::SimdPath path)
 {
-    StereoLine line(m_line);
-    StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
-    StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
-    Steer steer(m_steer);
-    const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
-    const double* inL = in[0];
-    const double* inR = in[1];
-    double* outL = out[0];
-    double* outR = out[1];
-    // The up section's history holds the inserted zeros of the last frame, except
-    // after an unusual start; then one frame goes through it sample by sample.
-    int k = 0;
-    if (n > 0 && !up.ZeroHistory()) {
-        const __m128d x = _mm_mul_pd(_mm_set_pd(inR[0], inL[0]), gain);
-        __m128d first = _mm_setzero_pd();
-        for (int j = 0; j < kFactor; ++j) {
-            const __m128d lowered = down.process(line.Process<Filled>(up.process(j == 0 ? x : _mm_setzero_pd()), steer.Next()));
-            if (j == 0) first = lowered;
-        }
-        _mm_store_sd(outL, first);
-        _mm_storeh_pd(outR, first);
-        k = 1;
-    }
-    const StereoBiquad::ZeroProducts zeros = up.ZeroProductsOf();
-    for (; k < n; ++k) {
-        __m128d raised[kFactor];
-        up.RaiseFrame(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), zeros, raised);
-        const __m128d first = down.process(line.Process<Filled>(raised[0], steer.Next()));
-        for (int j = 1; j < kFactor; ++j) down.process(line.Process<Filled>(raised[j], steer.Next()));
-        _mm_store_sd(outL + k, first);
-        _mm_storeh_pd(outR + k, first);
-    }
-    up.Store();
-    down.Store();
-    line.Store();
-    steer.Store();
+    if (!kdsp::SimdPathSupported(path)) return false;
+    m_path = path;
+    return true;
 }
+
+template void DelayMain::FusedPiece<kdsp::SimdPath::kBaseline>(double* const*, double* const*, int,
+                                                               const WetFilters*);

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "dsp/CBiquadFilter.h"
 #include "dsp/CKestrune.h"
 #include "dsp/LFO.h"
 #include "dsp/SamplingRateConverter.h"
+#include "dsp/SimdPath.h"
 
 class DelayMain {
 public:
@@ -40,12 +42,30 @@ public:
     void SetLFORate(float hz);
     void CalcMod();
     void Reset();
+    // Off the audio thread before sound runs: see CKestrune::Populate.
+    void PrepareLine() { m_line.Populate(); }
     // n host frames of left/right input to n frames of wet output; out may be in.
     // A stereo engine runs both channels as one two-lane computation.
     void Process(double** in, double** out, int n);
+    // The wet path's filters on the engine's output: the high-pass pair, then the
+    // low-pass pair on the high-pass's output (chained) or on the engine's; out gets
+    // the engine's output, the high-pass's or the low-pass's.
+    struct WetFilters {
+        CBiquadFilter *highL, *highR, *lowL, *lowR;
+        bool chained;
+        enum Output { kEngine, kHigh, kLow } output;
+    };
+    // Process with the filters run in the engine's loop, where their recursions overlap
+    // the engine's: bit for bit Process followed by CBiquadFilter::OperateCascade.
+    void Process(double** in, double** out, int n, const WetFilters& filters);
     // The same, step by step and channel by channel as described: converter up,
     // line, converter down. Bit-identical to Process; kept as its reference.
     void ProcessPlain(double** in, double** out, int n);
+
+    // The build of the fused loop this engine runs; a path the processor lacks is
+    // refused (false) and the current one kept. All paths give the same bits.
+    bool SetSimdPath(kdsp::SimdPath path);
+    kdsp::SimdPath GetSimdPath() const { return m_path; }
 
     float GetDelayTime() const { return m_delay; }
     float GetFeedBack() const { return m_feedback; }
@@ -97,10 +117,16 @@ private:
     double Centre() const;
     // depth x d as a swing of the read position.
     double ModulationAmplitude() const;
-    void Run(double** in, double** out, int n, bool plain);
-    void ProcessPlainPiece(double* const* in, double* const* out, int n);
-    void ProcessFusedPiece(double* const* in, double* const* out, int n);
-    template <bool Filled, class Steer> void FusedLoop(double* const* in, double* const* out, int n);
+    struct WetFilterPass;
+    struct NoWetFilters;
+    void Run(double** in, double** out, int n, bool plain, const WetFilters* filters);
+    void ProcessPlainPiece(double* const* in, double* const* out, int n, const WetFilters* filters);
+    void ProcessFusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters);
+    // Built once per instruction set (EngineLoop.h).
+    template <kdsp::SimdPath Path>
+    void FusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters);
+    template <kdsp::SimdPath Path, bool Filled, class Steer, class Post>
+    void FusedLoop(double* const* in, double* const* out, int n, const WetFilters* filters);
 
     float m_delay = 0.1f;
     float m_feedback = 0.2f;
@@ -110,6 +136,7 @@ private:
     CKestrune m_line;
     Steering m_steer;
     bool m_started = false;
+    kdsp::SimdPath m_path = kdsp::DefaultSimdPath();
     SamplingRateConverter m_src;
     std::unique_ptr<double[]> m_workL, m_workR;
     int m_blockSize = 0;

@@ -2,6 +2,9 @@
 // Guards shared by the recursive filters and the delay line: a NaN or infinite
 // value must never enter a history, or one bad sample would lock it up for good.
 #include <emmintrin.h>
+#if defined(__AVX512VL__)
+#include <immintrin.h>
+#endif
 
 #include <cmath>
 #include <cstdint>
@@ -11,12 +14,23 @@ namespace kdsp {
 
 inline double ZeroIfNotFinite(double v) { return std::isfinite(v) ? v : 0.0; }
 
+#if defined(__AVX512VL__) && defined(__AVX512DQ__)
+// Built into the AVX-512 engine loop only (EngineLoop.h): the class test reads the
+// bits, whatever the MXCSR says of subnormals, and a NaN or infinite lane becomes +0,
+// as below, in two short instructions instead of a chain of three.
+inline __m128d ZeroIfNotFinite(__m128d v)
+{
+    constexpr int kNaNOrInfinite = 0x01 | 0x08 | 0x10 | 0x80; // quiet NaN, +inf, -inf, signalling NaN
+    return _mm_maskz_mov_pd(static_cast<__mmask8>(~_mm_fpclass_pd_mask(v, kNaNOrInfinite)), v);
+}
+#else
 // The same for both lanes of an SSE2 pair: v - v is NaN exactly when v is not finite.
 inline __m128d ZeroIfNotFinite(__m128d v)
 {
     const __m128d d = _mm_sub_pd(v, v);
     return _mm_and_pd(v, _mm_cmpord_pd(d, d));
 }
+#endif
 
 // Float-to-integer conversion that never overflows: NaN gives 0, values beyond
 // the range give its ends. In range it truncates toward zero like a plain cast.

@@ -12,10 +12,10 @@
 class StereoLine {
 public:
     // Only for a line with both buffers.
-    static bool Applies(const CKestrune& line) { return line.m_n > 0 && line.m_bufL && line.m_bufR; }
+    static bool Applies(const CKestrune& line) { return line.m_n > 0 && line.m_buf && line.m_channels == 2; }
 
     explicit StereoLine(CKestrune& line)
-        : m_line(line), m_left(line.m_bufL.get()), m_right(line.m_bufR.get()),
+        : m_line(line), m_samples(line.m_buf.get()),
           m_y(_mm_set_pd(line.m_yR, line.m_yL)), m_g(_mm_set1_pd(line.m_g)), m_span(line.m_span),
           m_lastPos(line.m_lastPos), m_zeroDelayTap(line.ZeroDelayTap()), m_n(line.m_n), m_r(line.m_r), m_w(line.m_w),
           m_written(line.m_written)
@@ -44,8 +44,7 @@ public:
         }
         m_y = kdsp::ZeroIfNotFinite(y);
         const __m128d written = _mm_add_pd(_mm_mul_pd(m_y, m_g), in);
-        _mm_store_sd(m_left + m_w, written);
-        _mm_storeh_pd(m_right + m_w, written);
+        _mm_store_pd(m_samples + 2 * m_w, written);
         if (!Filled && m_written < m_n) ++m_written;
         if (++m_r >= m_n) m_r = 0;
         if (++m_w >= m_n) m_w = 0;
@@ -66,12 +65,11 @@ private:
     // Unwritten samples read as silence, as in CKestrune::Fetch.
     template <bool Filled> __m128d Load(int64_t k) const
     {
-        return Filled || k < m_written ? _mm_loadh_pd(_mm_load_sd(m_left + k), m_right + k) : _mm_setzero_pd();
+        return Filled || k < m_written ? _mm_load_pd(m_samples + 2 * k) : _mm_setzero_pd();
     }
 
     CKestrune& m_line;
-    double* m_left;
-    double* m_right;
+    double* m_samples; // left and right of an index side by side, 16-byte aligned (whole pages)
     __m128d m_y;
     __m128d m_g;
     double m_span;

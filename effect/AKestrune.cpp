@@ -32,7 +32,10 @@ AKestrune::AKestrune(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
     setEditor(new CDelayEditor(this));
 
     setSampleRate(44100.0f);
-    resume();
+    // Running, as after resume(), but the line's pages are taken only when a host
+    // resumes the effect: opening stays cheap, and a rate change may follow first.
+    m_params[kOnOff].Store(1.0f);
+    AudioEffectX::resume();
 }
 
 AKestrune::~AKestrune() = default;

@@ -110,7 +110,9 @@ private:
     template <typename Sample> void ProcessEntry(Sample** inputs, Sample** outputs, int frames);
     // One piece; reads the host's inputs without writing them.
     template <typename Sample> void ProcessBlock(Sample** inputs, Sample** outputs, int frames);
-    void FilterWet(double* (&wet)[2], int frames);
+    // The delay engine on the gained input, then the high-pass and low-pass stages;
+    // wet receives the result.
+    void RunWetPath(double** in, double* (&wet)[2], int frames);
     // One switchable filter stage on the wet pair; the result ends up in wet.
     void RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitchFade& fade, double* (&wet)[2],
                         double* (&spare)[2], int frames);
@@ -134,8 +136,8 @@ private:
     CBiquadFilter m_lpfL, m_lpfR, m_hpfL, m_hpfR;
     // The filter switches fade rather than cut; the filters run while switched off.
     CSwitchFade m_hpfFade, m_lpfFade;
-    // Engine output (0, 1) and the filter stages' outputs (2 to 5).
-    static constexpr int kWorkBuffers = 6;
+    // The wet pair (0, 1) and a spare pair (2, 3) for a filter stage whose switch fades.
+    static constexpr int kWorkBuffers = 4;
     std::unique_ptr<double[]> m_work[kWorkBuffers];
     char m_pluginFolder[2048] = {};
     AKestruneProgram m_initialPrograms[kNumPrograms];

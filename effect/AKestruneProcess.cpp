@@ -3,6 +3,7 @@
 #include "effect/AKestrune.h"
 
 #include "dsp/SampleGuards.h"
+#include "effect/StereoPasses.h"
 #include "effect/TempoSync.h"
 #include "port/DenormalGuard.h"
 
@@ -23,25 +24,6 @@ constexpr int kMaxAllocatedFrames = 1 << 16;
 
 // A filter switch crossfades over this time.
 constexpr double kFilterFadeSeconds = 0.005;
-
-// Output beyond +36 dBFS is no music: only a fault upstream gets there. It is held at that
-// level on its way to the host, and what is not a number at all leaves as silence.
-constexpr double kOutputLimit = 63.09573444801933; // 10^(36/20)
-
-inline double SafeForHost(double y)
-{
-    __m128d v = kdsp::ZeroIfNotFinite(_mm_set_sd(y));
-    v = _mm_min_sd(v, _mm_set_sd(kOutputLimit));
-    v = _mm_max_sd(v, _mm_set_sd(-kOutputLimit));
-    return _mm_cvtsd_f64(v);
-}
-
-// Non-finite input would live in the delay line for seconds and circulate with the
-// feedback: it enters as silence instead.
-inline double FiniteOrZero(double x)
-{
-    return std::fabs(x) <= DBL_MAX ? x : 0.0;
-}
 
 } // namespace
 
@@ -99,6 +81,7 @@ void AKestrune::resume()
     {
         CSingleLock lock(m_lock);
         m_params[kOnOff].Store(1.0f);
+        m_delay.PrepareLine();
     }
     AudioEffectX::resume();
 }
@@ -222,22 +205,22 @@ void AKestrune::RunFilterStage(CBiquadFilter& left, CBiquadFilter& right, CSwitc
     std::swap(wet, spare);
 }
 
-// High-pass before low-pass. wet holds the engine's output and receives the filtered pair.
-void AKestrune::FilterWet(double* (&wet)[2], int frames)
+// High-pass before low-pass.
+void AKestrune::RunWetPath(double** in, double* (&wet)[2], int frames)
 {
     m_hpfFade.SetTarget(m_params[kHpfOn].GetInt() != 0);
     m_lpfFade.SetTarget(m_params[kLpfOn].GetInt() != 0);
     if (m_hpfFade.IsAtRest() && m_lpfFade.IsAtRest()) {
-        // No switch moving: both stages in one loop.
-        double* high[2] = {m_work[2].get(), m_work[3].get()};
-        double* low[2] = {m_work[4].get(), m_work[5].get()};
+        // No switch moving: both stages run inside the engine's loop, on its output.
         const bool highOn = m_hpfFade.IsOn();
-        CBiquadFilter::OperateCascade(m_hpfL, m_hpfR, m_lpfL, m_lpfR, highOn, wet[0], wet[1], high[0], high[1],
-                                      low[0], low[1], frames);
-        if (m_lpfFade.IsOn()) std::copy(std::begin(low), std::end(low), std::begin(wet));
-        else if (highOn) std::copy(std::begin(high), std::end(high), std::begin(wet));
+        const DelayMain::WetFilters filters {&m_hpfL, &m_hpfR, &m_lpfL, &m_lpfR, highOn,
+                                             m_lpfFade.IsOn() ? DelayMain::WetFilters::kLow
+                                             : highOn         ? DelayMain::WetFilters::kHigh
+                                                              : DelayMain::WetFilters::kEngine};
+        m_delay.Process(in, wet, frames, filters);
         return;
     }
+    m_delay.Process(in, wet, frames);
     double* spare[2] = {m_work[2].get(), m_work[3].get()};
     RunFilterStage(m_hpfL, m_hpfR, m_hpfFade, wet, spare, frames);
     RunFilterStage(m_lpfL, m_lpfR, m_lpfFade, wet, spare, frames);
@@ -245,39 +228,13 @@ void AKestrune::FilterWet(double* (&wet)[2], int frames)
 
 template <typename Sample> void AKestrune::ProcessBlock(Sample** inputs, Sample** outputs, int frames)
 {
-    const double gi = m_inputGain.GetReal();
     double* in[2] = {m_gainedInput[0].get(), m_gainedInput[1].get()};
-    // Widening, gain, guard and peak in one pass over the input.
-    for (int ch = 0; ch < 2; ++ch) {
-        const Sample* source = inputs[ch];
-        double* gained = in[ch];
-        double peak = m_peaks[ch];
-        for (int i = 0; i < frames; ++i) {
-            const double x = FiniteOrZero(static_cast<double>(source[i]) * gi);
-            gained[i] = x;
-            peak = std::max(peak, std::fabs(x));
-        }
-        m_peaks[ch] = static_cast<float>(peak);
-    }
+    stereo_pass::GainInput(inputs, m_inputGain.GetReal(), in, frames, m_peaks);
 
     double* wet[2] = {m_work[0].get(), m_work[1].get()};
-    m_delay.Process(in, wet, frames);
-    FilterWet(wet, frames);
+    RunWetPath(in, wet, frames);
 
-    const double go = m_outputGain.GetReal();
-    const double b = m_params[kBalance].Load();
-    const double dry = 1.0 - b;
-    double peakL = m_peaks[2], peakR = m_peaks[3];
-    for (int i = 0; i < frames; ++i) {
-        const double left = SafeForHost((wet[0][i] * b + in[0][i] * dry) * go);
-        const double right = SafeForHost((wet[1][i] * b + in[1][i] * dry) * go);
-        outputs[0][i] = static_cast<Sample>(left);
-        outputs[1][i] = static_cast<Sample>(right);
-        peakL = std::max(peakL, std::fabs(left));
-        peakR = std::max(peakR, std::fabs(right));
-    }
-    m_peaks[2] = static_cast<float>(peakL);
-    m_peaks[3] = static_cast<float>(peakR);
+    stereo_pass::MixOutput(wet, in, m_params[kBalance].Load(), m_outputGain.GetReal(), outputs, frames, m_peaks + 2);
 }
 
 template <typename Sample> void AKestrune::ProcessEntry(Sample** inputs, Sample** outputs, int frames)

@@ -20,6 +20,12 @@ configure_build build-test -DKESTRUNE_BUILD_BENCH=ON
 cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure -j"$jobs")
 
+echo "=== The engine loop's builds: the audio-path tests once per build the processor runs, and the baseline forced"
+for path in baseline avx2 avx512; do
+  echo "--- KESTRUNE_SIMD=$path"
+  (cd build-test && KESTRUNE_SIMD=$path ctest --output-on-failure -j"$jobs" -R '^(FastPath|DelayMain|AudioPath|LoopBound)')
+done
+
 echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

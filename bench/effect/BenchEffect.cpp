@@ -1,6 +1,7 @@
 // The whole audio path of the effect, per stereo host frame, for kinds of input that
 // have been known to make delays slow: subnormal input, and the decaying tails of
 // feedback and filters after the music stops.
+#include "dsp/SimdPath.h"
 #include "effect/AKestrune.h"
 
 #include <benchmark/benchmark.h>
@@ -59,6 +60,8 @@ void ProcessPath(benchmark::State& state, Input input)
         fx->processReplacing(io, io, kBlock);
         benchmark::DoNotOptimize(left.data());
     }
+    // The engine loop's build: the widest the processor runs, or KESTRUNE_SIMD's.
+    state.SetLabel(kdsp::SimdPathName(kdsp::DefaultSimdPath()));
     state.counters["time_per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
                                                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }

@@ -2,8 +2,13 @@
 // random runs, special taps and non-finite samples included.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <limits>
+#include <string>
+#include <tuple>
 #include <vector>
+
+#include <xmmintrin.h>
 
 #include "dsp/CBiquadFilter.h"
 #include "dsp/DelayMain.h"
@@ -19,9 +24,35 @@ double Sample(dsptest::Random& rnd)
 {
     const int pick = rnd.Int(0, 2000);
     if (pick == 3) return 4e307; // big enough to overflow the line now and then
+    if (pick == 4) return -3e-310; // subnormal: kept, or read as zero where the MXCSR says so
     if (pick <= 2) return pick == 0 ? std::numeric_limits<double>::quiet_NaN() : -std::numeric_limits<double>::infinity();
     return rnd.Uniform(-1.0, 1.0);
 }
+
+void FillInput(dsptest::Random& rnd, std::vector<double>& left, std::vector<double>& right, int n)
+{
+    for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
+        left[k] = Sample(rnd);
+        right[k] = Sample(rnd);
+    }
+}
+
+// The MXCSR's subnormal modes for the length of a scope: flush-to-zero, read
+// subnormals as zero, either or both.
+class ScopedCsr {
+public:
+    explicit ScopedCsr(unsigned bits) : m_saved(_mm_getcsr()) { _mm_setcsr((m_saved & ~0x8040u) | bits); }
+    ~ScopedCsr() { _mm_setcsr(m_saved); }
+    ScopedCsr(const ScopedCsr&) = delete;
+    ScopedCsr& operator=(const ScopedCsr&) = delete;
+
+private:
+    unsigned m_saved;
+};
+constexpr unsigned kFlushToZero = 0x8000, kSubnormalsAreZero = 0x40;
+
+// Each build of the engine loop this processor can run, in each subnormal mode.
+class EnginePath : public ::testing::TestWithParam<std::tuple<kdsp::SimdPath, unsigned>> {};
 
 } // namespace
 
@@ -129,8 +160,11 @@ TEST(FastPath, PairedOscillatorMatchesLFO)
 // loop, the other the plain form. Delay times include 0 ms, the far end of the
 // line and beyond, so glides, modulation, depth ramps, still positions, clamping,
 // both special taps and resets of partly written lines occur.
-TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
+TEST_P(EnginePath, MatchesThePlainFormOverLongRandomRuns)
 {
+    const auto [path, csr] = GetParam();
+    if (!kdsp::SimdPathSupported(path)) GTEST_SKIP() << "this processor lacks " << kdsp::SimdPathName(path);
+    const ScopedCsr mode(csr);
     for (uint64_t seed = 1; seed <= 3; ++seed) {
         DelayMain fast, plain;
         for (DelayMain* dm : {&fast, &plain}) {
@@ -138,6 +172,7 @@ TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
             dm->SetMaxDelayTime(20.0f); // a line of 48 ms, so every part of it gets used
             dm->SetFs(44100);
         }
+        ASSERT_TRUE(fast.SetSimdPath(path));
         auto both = [&](auto apply) {
             apply(fast);
             apply(plain);
@@ -162,10 +197,7 @@ TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
             default: break;
             }
             const int n = rnd.Int(0, 600); // beyond the 256 frames of the work buffers at times
-            for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
-                inL[k] = Sample(rnd);
-                inR[k] = Sample(rnd);
-            }
+            FillInput(rnd, inL, inR, n);
             std::vector<double> inL2 = inL, inR2 = inR;
             double *fi[2] = {inL.data(), inR.data()}, *fo[2] = {fl.data(), fr.data()};
             double *pi[2] = {inL2.data(), inR2.data()}, *po[2] = {pl.data(), pr.data()};
@@ -182,6 +214,99 @@ TEST(FastPath, EngineMatchesThePlainFormOverLongRandomRuns)
         }
         EXPECT_GT(glidingBlocks, 10) << "the run should spend time gliding";
         EXPECT_GT(stillBlocks, 10) << "and time not gliding";
+    }
+}
+
+// The wet filters run inside the engine's loop against the plain form followed by the
+// filter cascade over the block: every output selection, chained or not, coefficients
+// changing between blocks, on a stereo engine (the loop) and a mono one (plain pieces).
+TEST_P(EnginePath, WetFiltersInTheLoopMatchTheCascadeAfterIt)
+{
+    const auto [path, csr] = GetParam();
+    if (!kdsp::SimdPathSupported(path)) GTEST_SKIP() << "this processor lacks " << kdsp::SimdPathName(path);
+    const ScopedCsr mode(csr);
+    for (signed char stereo : {1, 0}) {
+        DelayMain fused, plain;
+        for (DelayMain* dm : {&fused, &plain}) {
+            dm->SetStereo(stereo);
+            dm->SetMaxDelayTime(30.0f);
+            dm->SetFs(48000);
+            dm->SetFeedBack(0.7f);
+        }
+        ASSERT_TRUE(fused.SetSimdPath(path));
+        CBiquadFilter filters[2][4]; // [fused, plain][high L, high R, low L, low R]
+        dsptest::Random rnd(11 + static_cast<uint64_t>(stereo));
+        std::vector<double> inL(700), inR(700), fl(700), fr(700), pl(700), pr(700), hl(700), hr(700), ll(700), lr(700);
+        for (int block = 0; block < 300; ++block) {
+            if (block % 7 == 0) {
+                const double high = rnd.Uniform(20.0, 2000.0), low = rnd.Uniform(500.0, 20000.0);
+                for (auto& set : filters) {
+                    set[0].CalcCoefficients(48000.0, high, 0.0, 1.0, 4);
+                    set[1].CalcCoefficients(48000.0, high * 1.01, 0.0, 1.0, 4);
+                    set[2].CalcCoefficients(48000.0, low, 0.0, 1.0, 3);
+                    set[3].CalcCoefficients(48000.0, low * 0.99, 0.0, 1.0, 3);
+                }
+            }
+            const float t = static_cast<float>(rnd.Uniform(0.0, 30.0)), depth = static_cast<float>(rnd.Uniform(0.0, 1.0));
+            for (DelayMain* dm : {&fused, &plain}) {
+                if (block % 5 == 0) dm->SetDelayTime(t);
+                if (block % 3 == 0) dm->SetLFODepth(depth);
+            }
+            const bool chained = rnd.Int(0, 1) == 1;
+            const auto output = static_cast<DelayMain::WetFilters::Output>(rnd.Int(0, 2));
+            const int n = rnd.Int(0, 700);
+            FillInput(rnd, inL, inR, n);
+            std::vector<double> inL2 = inL, inR2 = inR;
+            double *fi[2] = {inL.data(), inR.data()}, *fo[2] = {fl.data(), fr.data()};
+            double *pi[2] = {inL2.data(), inR2.data()}, *po[2] = {pl.data(), pr.data()};
+            const DelayMain::WetFilters wet {&filters[0][0], &filters[0][1], &filters[0][2], &filters[0][3], chained, output};
+            fused.Process(fi, fo, n, wet);
+            plain.ProcessPlain(pi, po, n);
+            CBiquadFilter* p = filters[1];
+            CBiquadFilter::OperateCascade(p[0], p[1], p[2], p[3], chained, pl.data(), pr.data(), hl.data(), hr.data(),
+                                          ll.data(), lr.data(), n);
+            const std::vector<double>& wantL = output == DelayMain::WetFilters::kLow ? ll : output == DelayMain::WetFilters::kHigh ? hl : pl;
+            const std::vector<double>& wantR = output == DelayMain::WetFilters::kLow ? lr : output == DelayMain::WetFilters::kHigh ? hr : pr;
+            for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
+                ASSERT_EQ(dsptest::Bits(fl[k]), dsptest::Bits(wantL[k])) << int(stereo) << " block " << block << " frame " << k;
+                ASSERT_EQ(dsptest::Bits(fr[k]), dsptest::Bits(wantR[k])) << int(stereo) << " block " << block << " frame " << k;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FastPath, EnginePath,
+    ::testing::Combine(::testing::Values(kdsp::SimdPath::kBaseline, kdsp::SimdPath::kAvx2, kdsp::SimdPath::kAvx512),
+                       ::testing::Values(0u, kFlushToZero | kSubnormalsAreZero, kSubnormalsAreZero, kFlushToZero)),
+    [](const auto& info) {
+        const unsigned csr = std::get<1>(info.param);
+        return std::string(kdsp::SimdPathName(std::get<0>(info.param))) + (csr & kFlushToZero ? "_ftz" : "")
+            + (csr & kSubnormalsAreZero ? "_daz" : "") + (csr == 0 ? "_ieee" : "");
+    });
+
+// A path the processor lacks is refused and the engine keeps the one it has; the
+// default is the environment's choice or the widest the processor offers.
+TEST(FastPath, SimdPathChoice)
+{
+    DelayMain dm;
+    const kdsp::SimdPath initial = dm.GetSimdPath();
+    EXPECT_EQ(initial, kdsp::DefaultSimdPath());
+    EXPECT_TRUE(kdsp::SimdPathSupported(initial));
+    for (kdsp::SimdPath p : {kdsp::SimdPath::kAvx512, kdsp::SimdPath::kAvx2, kdsp::SimdPath::kBaseline}) {
+        const kdsp::SimdPath before = dm.GetSimdPath();
+        const bool taken = dm.SetSimdPath(p);
+        EXPECT_EQ(taken, kdsp::SimdPathSupported(p)) << kdsp::SimdPathName(p);
+        EXPECT_EQ(dm.GetSimdPath(), taken ? p : before) << kdsp::SimdPathName(p);
+    }
+    const char* asked = std::getenv("KESTRUNE_SIMD");
+    kdsp::SimdPath widest = kdsp::SimdPath::kBaseline;
+    if (kdsp::SimdPathSupported(kdsp::SimdPath::kAvx512)) widest = kdsp::SimdPath::kAvx512;
+    else if (kdsp::SimdPathSupported(kdsp::SimdPath::kAvx2)) widest = kdsp::SimdPath::kAvx2;
+    if (!asked || !*asked) {
+        EXPECT_EQ(initial, widest);
+    } else if (std::string(asked) == "baseline") {
+        EXPECT_EQ(initial, kdsp::SimdPath::kBaseline);
     }
 }
 

@@ -125,6 +125,34 @@ TEST_F(RenderTool, HelpPrintsTheUsageAndSucceeds)
     EXPECT_NE(unknown.err.find("unknown option --hepl"), std::string::npos);
 }
 
+// The benchmark prints one row per plug-in with its cost relative to the first one's:
+// 1.00 for the first, and a row for every further --plugin in the order given.
+TEST_F(RenderTool, BenchPrintsARatioToTheFirstPlugin)
+{
+    const ToolRun run = RunTool(Dir(), {"--bench", "--seconds", "0.5", "--plugin", KESTRUNE_BUNDLE_DIR, "--set",
+                                        "DelayTime=500", "--plugin", KESTRUNE_BUNDLE_DIR, "--set", "DelayTime=5"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::string header, line;
+    std::getline(lines, header);
+    EXPECT_NE(header.find("ratio"), std::string::npos) << header;
+    std::vector<double> costs, ratios;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string name;
+        double ns = 0.0, realTime = 0.0, ratio = 0.0;
+        ASSERT_TRUE(fields >> name >> ns >> realTime >> ratio) << line;
+        EXPECT_EQ(name, "Kestrune");
+        ASSERT_GT(ns, 0.0);
+        costs.push_back(ns);
+        ratios.push_back(ratio);
+    }
+    ASSERT_EQ(ratios.size(), 2u) << run.out;
+    EXPECT_EQ(ratios[0], 1.0);
+    // Both columns are rounded as printed: 0.1 ns and 0.01.
+    EXPECT_NEAR(ratios[1], costs[1] / costs[0], 0.006 + 0.1 * costs[1] / (costs[0] * costs[0])) << run.out;
+}
+
 TEST_F(RenderTool, RendersMonoAndStereoIntoStereo)
 {
     WriteSine(In("mono.wav"), 1, 0.5);

@@ -1,0 +1,186 @@
+#pragma once
+// The engine's fused loop and the steering it runs, included by each translation unit
+// that builds the loop for one instruction set (DelayMain.cpp for the baseline,
+// EngineLoopAvx2.cpp, EngineLoopAvx512.cpp). The loop is flattened: every inline
+// helper it calls is compiled into it, so no out-of-line copy built for a wider
+// instruction set can stand in for the baseline's (each path's functions carry the
+// path in their names; tests/dsp/check-baseline-code.sh checks the library).
+#include "dsp/DelayMain.h"
+#include "dsp/PairedLFO.h"
+#include "dsp/SampleGuards.h"
+#include "dsp/StereoBiquad.h"
+#include "dsp/StereoFilterPair.h"
+#include "dsp/StereoLine.h"
+
+template <class Osc> inline double DelayMain::Steering::Step(Osc& glider, Osc& modulator)
+{
+    if (glide && !(current == target)) {
+        double p = glider.Process() * span + start;
+        current = p;
+        const int32_t c0 = countdown;
+        countdown = c0 - 1;
+        if (c0 <= 0) {
+            p = target;
+            current = target;
+            glide = false;
+        }
+        if (p < -1.0) {
+            current = target = -1.0;
+            glide = false;
+            p = -1.0;
+        } else if (p > 1.0) {
+            current = target = 1.0;
+            glide = false;
+            p = 1.0;
+        }
+        return p;
+    }
+    if (rampLeft > 0) {
+        --rampLeft;
+        amplitude = rampLeft == 0 ? amplitudeTarget : amplitude + amplitudeStep;
+    }
+    const double p = kdsp::ClampPosition(modulator.Process() * amplitude + centre);
+    current = p;
+    return p;
+}
+
+// Next() of a Steering whose OscillatorOnly() holds, with what it reads held in
+// registers for a block and handed back by Store().
+struct DelayMain::OscillatorSteering {
+    explicit OscillatorSteering(Steering& s)
+        : steering(s), osc(s.modOsc), amplitude(s.amplitude), centre(s.centre), current(s.current)
+    {
+    }
+    double Next() { return current = kdsp::ClampPosition(osc.Process() * amplitude + centre); }
+    void Store()
+    {
+        osc.Store();
+        steering.current = current;
+    }
+
+    Steering& steering;
+    PairedLFO osc;
+    const double amplitude, centre;
+    double current;
+};
+
+// The general steering, a copy for a block, so its state can live in registers,
+// with both oscillators stepped in two lanes.
+struct DelayMain::SteeringCopy {
+    explicit SteeringCopy(Steering& s) : steering(s), copy(s), glider(copy.glideOsc), modulator(copy.modOsc) {}
+    double Next() { return copy.Step(glider, modulator); }
+    void Store()
+    {
+        glider.Store();
+        modulator.Store();
+        steering = copy;
+    }
+
+    Steering& steering;
+    Steering copy;
+    PairedLFO glider, modulator;
+};
+
+// The wet filters in the loop (WetFilters), and the stand-in when there are none.
+struct DelayMain::WetFilterPass {
+    explicit WetFilterPass(const WetFilters* f)
+        : high(*f->highL, *f->highR), low(*f->lowL, *f->lowR), chained(f->chained), output(f->output)
+    {
+    }
+    __m128d Step(__m128d wet)
+    {
+        const __m128d h = high.Step(wet);
+        const __m128d l = low.Step(chained ? h : wet);
+        return output == WetFilters::kLow ? l : output == WetFilters::kHigh ? h : wet;
+    }
+    void Store()
+    {
+        high.Store();
+        low.Store();
+    }
+
+    StereoFilterPair high, low;
+    const bool chained;
+    const WetFilters::Output output;
+};
+
+struct DelayMain::NoWetFilters {
+    explicit NoWetFilters(const WetFilters*) {}
+    __m128d Step(__m128d wet) { return wet; }
+    void Store() {}
+};
+
+template <kdsp::SimdPath Path>
+void DelayMain::FusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters)
+{
+    // A line filled since its last reset needs no test of what was written.
+    const bool filled = StereoLine(m_line).Filled();
+    const bool oscillator = m_steer.OscillatorOnly();
+    if (filters) {
+        if (oscillator) {
+            if (filled) FusedLoop<Path, true, OscillatorSteering, WetFilterPass>(in, out, n, filters);
+            else FusedLoop<Path, false, OscillatorSteering, WetFilterPass>(in, out, n, filters);
+        } else {
+            if (filled) FusedLoop<Path, true, SteeringCopy, WetFilterPass>(in, out, n, filters);
+            else FusedLoop<Path, false, SteeringCopy, WetFilterPass>(in, out, n, filters);
+        }
+    } else if (oscillator) {
+        if (filled) FusedLoop<Path, true, OscillatorSteering, NoWetFilters>(in, out, n, filters);
+        else FusedLoop<Path, false, OscillatorSteering, NoWetFilters>(in, out, n, filters);
+    } else {
+        if (filled) FusedLoop<Path, true, SteeringCopy, NoWetFilters>(in, out, n, filters);
+        else FusedLoop<Path, false, SteeringCopy, NoWetFilters>(in, out, n, filters);
+    }
+}
+
+// Converter up, line and converter down in one pass per raised sample, both
+// channels in the two lanes of an SSE2 register: the three recursions overlap
+// instead of running one after the other, and no work buffer is touched. Each
+// stage is sample-sequential, so the order of operations per sample (and thus
+// every bit) is that of the plain form. The first filtered sample of each group
+// of four is the output, as in the converter's decimation.
+template <kdsp::SimdPath Path, bool Filled, class Steer, class Post>
+__attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* const* out, int n,
+                                                   const WetFilters* filters)
+{
+    StereoLine line(m_line);
+    StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
+    StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
+    Steer steer(m_steer);
+    Post post(filters);
+    const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
+    const double* inL = in[0];
+    const double* inR = in[1];
+    double* outL = out[0];
+    double* outR = out[1];
+    // The up section's history holds the inserted zeros of the last frame, except
+    // after an unusual start; then one frame goes through it sample by sample.
+    int k = 0;
+    if (n > 0 && !up.ZeroHistory()) {
+        const __m128d x = _mm_mul_pd(_mm_set_pd(inR[0], inL[0]), gain);
+        __m128d first = _mm_setzero_pd();
+        for (int j = 0; j < kFactor; ++j) {
+            const __m128d lowered = down.process(line.Process<Filled>(up.process(j == 0 ? x : _mm_setzero_pd()), steer.Next()));
+            if (j == 0) first = lowered;
+        }
+        first = post.Step(first);
+        _mm_store_sd(outL, first);
+        _mm_storeh_pd(outR, first);
+        k = 1;
+    }
+    const StereoBiquad::ZeroProducts zeros = up.ZeroProductsOf();
+    for (; k < n; ++k) {
+        __m128d raised[kFactor];
+        up.RaiseFrame(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), zeros, raised);
+        const __m128d first = down.process(line.Process<Filled>(raised[0], steer.Next()));
+        for (int j = 1; j < kFactor; ++j) down.process(line.Process<Filled>(raised[j], steer.Next()));
+        const __m128d y = post.Step(first);
+        _mm_store_sd(outL + k, y);
+        _mm_storeh_pd(outR + k, y);
+    }
+    up.Store();
+    down.Store();
+    line.Store();
+    steer.Store();
+    post.Store();
+}
