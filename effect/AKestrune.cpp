@@ -1,6 +1,7 @@
 #include "effect/AKestrune.h"
 
 #include "editor/CDelayEditor.h"
+#include "effect/CVstEditorEffect.h"
 #include "port/Folders.h"
 
 #include <cmath>
@@ -29,7 +30,7 @@ AKestrune::AKestrune(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
     programsAreChunks(true);
     canMono(true);
 
-    setEditor(new CDelayEditor(this));
+    setEditor(new CDelayEditor(std::make_unique<CVstEditorEffect>(*this), this));
 
     setSampleRate(44100.0f);
     resume();
@@ -147,13 +148,6 @@ void AKestrune::setParameter(VstInt32 index, float value)
         }
     }
     UpdateModify();
-}
-
-int AKestrune::HostIndexOf(int id)
-{
-    if (id == kOutputGainId) return kOutputLevel;
-    if (id == kInputGainId) return kInputLevel;
-    return id >= 0 && id < kNumParams ? id : -1;
 }
 
 // The editor brackets each gesture with begin- and end-of-edit itself (a drag spans many

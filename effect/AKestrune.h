@@ -25,8 +25,6 @@ public:
     // Parameters
     void setParameter(VstInt32 index, float value) override;
     void setParameterFromUI(int index, float value, int unused = 0);
-    // The host parameter a descriptor id stands for (the gain ids map to the levels); -1 if none.
-    static int HostIndexOf(int id);
     float getParameter(VstInt32 index) override;
     void getParameterName(VstInt32 index, char* text) override;
     void getParameterLabel(VstInt32 index, char* text) override;
