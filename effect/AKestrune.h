@@ -65,6 +65,9 @@ public:
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
     void SetFactoryProgram();
     bool IsProgramChanged() const;
+    // The current program and every program's name, read together under the lock (program
+    // operations on another thread may rename and switch at once).
+    int GetProgramNames(char (*names)[sizeof AKestruneProgram::name]) const;
     void ProgramToInitial();
     void ProgramToAllInitial();
     void ProgramToFactory();

@@ -13,10 +13,11 @@ enum Lv2Port : uint32_t {
     kPortInRight,
     kPortOutLeft,
     kPortOutRight,
-    kPortControl, // atom input: the host's transport
+    kPortControl, // atom input: the host's transport and the panel's program operations
     kPortFirstParameter, // the 15 parameters, in the effect's order
     kPortFirstPeak = kPortFirstParameter + kNumParams, // input L, R, output L, R
     kPortLatency = kPortFirstPeak + 4,
+    kPortNotify, // atom output: what the panel shows that the ports cannot
     kPortCount,
 };
 

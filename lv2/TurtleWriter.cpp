@@ -1,6 +1,7 @@
 #include "lv2/TurtleWriter.h"
 
 #include "effect/ParameterUnits.h"
+#include "lv2/Lv2Messages.h"
 #include "lv2/Lv2Ports.h"
 #include "tools/factory-bank/FactoryPrograms.h"
 
@@ -20,10 +21,12 @@ const char* const kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\
                               "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
                               "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                               "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                              "@prefix rsz: <http://lv2plug.in/ns/ext/resize-port#> .\n"
                               "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                               "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
                               "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
-                              "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+                              "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
+                              "@prefix work: <http://lv2plug.in/ns/ext/worker#> .\n\n";
 
 // Appends piece by piece: GCC 12 reports chains of operator+ on strings as overlapping copies.
 std::string Cat(std::initializer_list<std::string_view> pieces)
@@ -146,9 +149,9 @@ std::string PluginTurtle()
            "  doap:name \"Kestrune\" ;\n"
            "  doap:maintainer [ foaf:name \"ORBELINE Co.,Ltd.\" ] ;\n"
            "  lv2:minorVersion 0 ;\n  lv2:microVersion 0 ;\n"
-           "  lv2:optionalFeature lv2:hardRTCapable, urid:map, opts:options ;\n"
+           "  lv2:optionalFeature lv2:hardRTCapable, urid:map, opts:options, work:schedule ;\n"
            "  opts:supportedOption bufsz:maxBlockLength ;\n"
-           "  lv2:extensionData state:interface ;\n"
+           "  lv2:extensionData state:interface, work:interface ;\n"
            "  lv2:port\n";
     out += AudioPort(kPortInLeft, "lv2:InputPort", "in_left", "In L") + ",\n";
     out += AudioPort(kPortInRight, "lv2:InputPort", "in_right", "In R") + ",\n";
@@ -156,12 +159,17 @@ std::string PluginTurtle()
     out += AudioPort(kPortOutRight, "lv2:OutputPort", "out_right", "Out R") + ",\n";
     // Optional: a host without transport (lv2apply) leaves it unconnected.
     out += Cat({"  [\n    a atom:AtomPort, lv2:InputPort ;\n    atom:bufferType atom:Sequence ;\n"
-                "    atom:supports time:Position ;\n    lv2:designation lv2:control ;\n"
+                "    atom:supports time:Position, atom:Object ;\n    lv2:designation lv2:control ;\n"
                 "    lv2:portProperty lv2:connectionOptional ;\n    lv2:index ",
-                std::to_string(kPortControl), " ;\n    lv2:symbol \"control\" ;\n    lv2:name \"Transport\" ;\n  ],\n"});
+                std::to_string(kPortControl), " ;\n    lv2:symbol \"control\" ;\n    lv2:name \"Control\" ;\n  ],\n"});
     for (int i = 0; i < kNumParams; ++i) out += ParameterPort(i) + ",\n";
     for (uint32_t i = 0; i < 4; ++i) out += OutputPort(kPortFirstPeak + i, kPeakSymbols[i], kPeakNames[i], false) + ",\n";
-    out += OutputPort(kPortLatency, "latency", "Latency", true) + " .\n";
+    out += OutputPort(kPortLatency, "latency", "Latency", true) + ",\n";
+    // The panel's messages back: program names, the changed mark, the values as computed.
+    out += Cat({"  [\n    a atom:AtomPort, lv2:OutputPort ;\n    atom:bufferType atom:Sequence ;\n"
+                "    lv2:designation lv2:control ;\n    lv2:portProperty lv2:connectionOptional ;\n"
+                "    rsz:minimumSize ", std::to_string(kLv2NotifyBytes), " ;\n    lv2:index ",
+                std::to_string(kPortNotify), " ;\n    lv2:symbol \"notify\" ;\n    lv2:name \"Panel\" ;\n  ] .\n"});
     return out;
 }
 
