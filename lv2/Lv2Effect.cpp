@@ -185,6 +185,9 @@ void KestruneLv2::ApplyChangedPorts()
         const float value = *m_parameters[i];
         if (SameValue(value, m_applied[i])) continue;
         m_applied[i] = value;
+        // The panel writing back what the plug-in told it (after a program operation, or the
+        // delay time the tempo gives): the effect holds it already, perhaps between steps.
+        if (m_shown.program >= 0 && SameValue(value, m_shown.values[i])) continue;
         m_effect->setParameter(i, Normalised(i, value));
     }
 }

@@ -40,6 +40,7 @@ private:
         LV2_URID atomChunk = 0, timePosition = 0, timeBeatsPerMinute = 0, programs = 0;
         LV2_URID operations[5] = {}; // by Lv2ProgramOperation
         LV2_URID refresh = 0, panel = 0, program = 0, name = 0, changed = 0, values = 0, names = 0, saveFailed = 0;
+        LV2_URID done = 0;
         LV2_URID atomString = 0;
     };
     struct Outcome {
@@ -49,6 +50,7 @@ private:
     struct PanelShown {
         int32_t program = -1;
         int32_t changed = 0;
+        int32_t done = 0; // program operations done
         float values[kNumParams] = {};
         char names[kNumPrograms][24] = {};
     };
@@ -101,4 +103,5 @@ private:
     PanelShown m_shown;
     bool m_sendPanel = true;
     bool m_saveFailed = false;
+    int32_t m_done = 0;
 };

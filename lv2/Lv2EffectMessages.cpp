@@ -25,6 +25,7 @@ void KestruneLv2::MapMessageUris(LV2_URID_Map* map)
     m_uris.values = id(kLv2Values);
     m_uris.names = id(kLv2Names);
     m_uris.saveFailed = id(kLv2SaveFailed);
+    m_uris.done = id(kLv2Done);
     m_uris.atomString = id(LV2_ATOM__String);
 }
 
@@ -95,6 +96,7 @@ LV2_Worker_Status KestruneLv2::WorkResponse(uint32_t size, const void* data)
     Outcome outcome;
     std::memcpy(&outcome, data, sizeof outcome);
     if (outcome.saveFailed) m_saveFailed = true;
+    ++m_done;
     m_sendPanel = true;
     return LV2_WORKER_SUCCESS;
 }
@@ -113,6 +115,7 @@ void KestruneLv2::WriteNotify()
     PanelShown now;
     now.program = m_effect->GetProgramNames(now.names);
     now.changed = m_effect->IsProgramChanged() ? 1 : 0;
+    now.done = m_done;
     for (int i = 0; i < kNumParams; ++i)
         now.values[i] = static_cast<float>(UnitsFromNormalised(i, m_effect->getParameter(i)));
     const bool differs = std::memcmp(&now, &m_shown, sizeof now) != 0;
@@ -136,6 +139,8 @@ void KestruneLv2::ForgePanel(LV2_Atom_Forge& forge, const PanelShown& now)
     lv2_atom_forge_bool(&forge, now.changed != 0);
     lv2_atom_forge_key(&forge, m_uris.saveFailed);
     lv2_atom_forge_bool(&forge, m_saveFailed);
+    lv2_atom_forge_key(&forge, m_uris.done);
+    lv2_atom_forge_int(&forge, now.done);
     lv2_atom_forge_key(&forge, m_uris.values);
     lv2_atom_forge_vector(&forge, sizeof(float), m_uris.atomFloat, kNumParams, now.values);
     lv2_atom_forge_key(&forge, m_uris.names);

@@ -7,7 +7,9 @@
 //
 // Plug-in to panel (the notify output): a Panel object whenever what it holds changed: the
 // current program, the changed mark, the 15 values in port units (DelayTime and BPM as the
-// effect computed them), the 32 program names, and whether the last save failed.
+// effect computed them), the 32 program names, whether the last save failed, and a count of
+// program operations done: when it moves, the panel writes the values to the ports, which
+// the plug-in recognises as what it already holds.
 #include <cstdint>
 
 #define KESTRUNE_LV2_MESSAGE(name) "urn:orbeline:kestrune#" name
@@ -26,6 +28,7 @@ constexpr const char* kLv2Changed = KESTRUNE_LV2_MESSAGE("changed");
 constexpr const char* kLv2Values = KESTRUNE_LV2_MESSAGE("values");
 constexpr const char* kLv2Names = KESTRUNE_LV2_MESSAGE("names");
 constexpr const char* kLv2SaveFailed = KESTRUNE_LV2_MESSAGE("saveFailed");
+constexpr const char* kLv2Done = KESTRUNE_LV2_MESSAGE("done");
 
 #undef KESTRUNE_LV2_MESSAGE
 

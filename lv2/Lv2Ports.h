@@ -5,6 +5,7 @@
 #include <cstdint>
 
 constexpr const char* kLv2PluginUri = "urn:orbeline:kestrune";
+constexpr const char* kLv2UiUri = "urn:orbeline:kestrune#ui";
 // The state property that holds the 32 working programs and the current one.
 constexpr const char* kLv2ProgramsKey = "urn:orbeline:kestrune#programs";
 

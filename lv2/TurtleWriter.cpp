@@ -24,6 +24,7 @@ const char* const kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\
                               "@prefix rsz: <http://lv2plug.in/ns/ext/resize-port#> .\n"
                               "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                               "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+                              "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
                               "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
                               "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
                               "@prefix work: <http://lv2plug.in/ns/ext/worker#> .\n\n";
@@ -133,10 +134,31 @@ std::string PresetUri(int index)
     return text;
 }
 
-std::string ManifestTurtle(const std::string& binaryName)
+namespace {
+
+// The panel: what it needs of the host, and the output ports whose values it is sent.
+std::string UiTurtle()
+{
+    std::string out = Cat({"\n", Uri(kLv2UiUri), "\n  a ui:X11UI ;\n"
+                           "  lv2:requiredFeature ui:idleInterface, ui:parent, urid:map ;\n"
+                           "  lv2:optionalFeature ui:resize, ui:touch ;\n"
+                           "  lv2:extensionData ui:idleInterface ;\n"
+                           "  ui:portNotification [\n    ui:plugin ", Uri(kLv2PluginUri), " ;\n"
+                           "    lv2:symbol \"notify\" ;\n    ui:protocol atom:eventTransfer ;\n"
+                           "    ui:notifyType atom:Object\n  ]"});
+    for (const char* symbol : kPeakSymbols)
+        out += Cat({", [\n    ui:plugin ", Uri(kLv2PluginUri), " ;\n    lv2:symbol ", Quoted(symbol),
+                    " ;\n    ui:protocol ui:floatProtocol\n  ]"});
+    return out + " .\n";
+}
+
+} // namespace
+
+std::string ManifestTurtle(const std::string& binaryName, const std::string& uiBinaryName)
 {
     std::string out = kPrefixes;
     out += Cat({Uri(kLv2PluginUri), "\n  a lv2:Plugin ;\n  lv2:binary <", binaryName, "> ;\n  rdfs:seeAlso <Kestrune.ttl> .\n"});
+    out += Cat({"\n", Uri(kLv2UiUri), "\n  a ui:X11UI ;\n  ui:binary <", uiBinaryName, "> ;\n  rdfs:seeAlso <Kestrune.ttl> .\n"});
     for (int p = 0; p < kNumPrograms; ++p) out += Cat({"\n", PresetHead(p), "  rdfs:seeAlso <presets.ttl> .\n"});
     return out;
 }
@@ -145,8 +167,8 @@ std::string PluginTurtle()
 {
     std::string out = kPrefixes;
     out += Uri(kLv2PluginUri);
-    out += "\n  a lv2:Plugin, lv2:DelayPlugin ;\n"
-           "  doap:name \"Kestrune\" ;\n"
+    out += Cat({"\n  a lv2:Plugin, lv2:DelayPlugin ;\n  ui:ui ", Uri(kLv2UiUri), " ;\n"});
+    out += "  doap:name \"Kestrune\" ;\n"
            "  doap:maintainer [ foaf:name \"ORBELINE Co.,Ltd.\" ] ;\n"
            "  lv2:minorVersion 0 ;\n  lv2:microVersion 0 ;\n"
            "  lv2:optionalFeature lv2:hardRTCapable, urid:map, opts:options, work:schedule ;\n"
@@ -170,7 +192,7 @@ std::string PluginTurtle()
                 "    lv2:designation lv2:control ;\n    lv2:portProperty lv2:connectionOptional ;\n"
                 "    rsz:minimumSize ", std::to_string(kLv2NotifyBytes), " ;\n    lv2:index ",
                 std::to_string(kPortNotify), " ;\n    lv2:symbol \"notify\" ;\n    lv2:name \"Panel\" ;\n  ] .\n"});
-    return out;
+    return out + UiTurtle();
 }
 
 std::string PresetsTurtle()

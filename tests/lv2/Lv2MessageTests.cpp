@@ -23,6 +23,7 @@ struct Panel {
     int program = -1;
     bool changed = false;
     bool saveFailed = false;
+    int done = -1;
     std::vector<float> values;
     std::vector<std::string> names;
 };
@@ -74,10 +75,10 @@ protected:
             const auto* object = reinterpret_cast<const LV2_Atom_Object*>(bytes.data());
             if (object->atom.type != Map(LV2_ATOM__Object) || object->body.otype != Map(kLv2Panel)) continue;
             const LV2_Atom *program = nullptr, *changed = nullptr, *failed = nullptr, *values = nullptr,
-                           *names = nullptr;
+                           *names = nullptr, *done = nullptr;
             lv2_atom_object_get(object, Map(kLv2Program), &program, Map(kLv2Changed), &changed, Map(kLv2SaveFailed),
-                                &failed, Map(kLv2Values), &values, Map(kLv2Names), &names, 0);
-            if (!program || !changed || !failed || !values || !names) {
+                                &failed, Map(kLv2Values), &values, Map(kLv2Names), &names, Map(kLv2Done), &done, 0);
+            if (!program || !changed || !failed || !values || !names || !done) {
                 ADD_FAILURE() << "a Panel message without all its properties";
                 continue;
             }
@@ -85,6 +86,7 @@ protected:
             panel.program = reinterpret_cast<const LV2_Atom_Int*>(program)->body;
             panel.changed = reinterpret_cast<const LV2_Atom_Bool*>(changed)->body != 0;
             panel.saveFailed = reinterpret_cast<const LV2_Atom_Bool*>(failed)->body != 0;
+            panel.done = reinterpret_cast<const LV2_Atom_Int*>(done)->body;
             const auto* vector = reinterpret_cast<const LV2_Atom_Vector*>(values);
             EXPECT_EQ(vector->body.child_type, Map(LV2_ATOM__Float));
             const auto* first = reinterpret_cast<const float*>(vector + 1);
@@ -159,6 +161,7 @@ TEST_F(Lv2Messages, ProgramChosenFromTheMenuReportsItsFifteenValues)
     ASSERT_TRUE(panel);
     // The menu copies the chosen program into the current one, as in the VST edition.
     EXPECT_EQ(panel->program, 0);
+    EXPECT_EQ(panel->done, 1);
     EXPECT_EQ(panel->values, FactoryValues(9));
     EXPECT_EQ(panel->names[0], kFactorySettings[9].name);
     EXPECT_TRUE(panel->changed);
@@ -229,4 +232,36 @@ TEST_F(Lv2Messages, WithoutAWorkerOperationsAreDropped)
     Block(*fx);
     EXPECT_FALSE(LastPanel(*fx));
     EXPECT_FALSE(std::ifstream(BankPath()).good());
+}
+
+TEST_F(Lv2Messages, PortsWrittenBackAfterAProgramChangeLeaveTheProgramExact)
+{
+    auto fx = Instance();
+    Block(*fx);
+    // A program holding a value between the steps the ports can express.
+    std::vector<unsigned char> chunk = fx->SavedProperty(kLv2ProgramsKey);
+    ASSERT_EQ(chunk.size(), static_cast<size_t>(kBankChunkSize));
+    auto* programs = reinterpret_cast<AKestruneProgram*>(chunk.data());
+    programs[4].values[kFeedBack] = 0.123456f;
+    ASSERT_EQ(fx->RestoreProperty(kLv2ProgramsKey, chunk.data(), chunk.size(), LV2_ATOM__Chunk), LV2_STATE_SUCCESS);
+    Block(*fx);
+    LastPanel(*fx);
+
+    Send(*fx, kLv2CopyProgram, 4);
+    Block(*fx);
+    Block(*fx);
+    const std::optional<Panel> panel = LastPanel(*fx);
+    ASSERT_TRUE(panel);
+    // What a panel does on seeing the operation done: the ports take the reported values.
+    for (int i = 0; i < kNumParams; ++i) fx->SetControl(kLv2ParameterPorts[i].symbol, panel->values[i]);
+    Block(*fx);
+    std::vector<unsigned char> after = fx->SavedProperty(kLv2ProgramsKey);
+    ASSERT_EQ(after.size(), static_cast<size_t>(kBankChunkSize));
+    EXPECT_EQ(reinterpret_cast<const AKestruneProgram*>(after.data())[0].values[kFeedBack], 0.123456f);
+    // A port moved by the user afterwards still counts.
+    fx->SetControl("feedback", 70.0f);
+    Block(*fx);
+    after = fx->SavedProperty(kLv2ProgramsKey);
+    EXPECT_EQ(UnitsFromNormalised(kFeedBack, reinterpret_cast<const AKestruneProgram*>(after.data())[0].values[kFeedBack]),
+              70.0);
 }
