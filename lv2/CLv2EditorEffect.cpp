@@ -19,28 +19,8 @@ CLv2EditorEffect::CLv2EditorEffect(const Host& host) : m_host(host)
     for (int i = 0; i < kNumParams; ++i) m_params[i].Store(m_params[i].NormDefault());
     GainFromLevel(m_params[kOutputLevel], m_outputGain);
     GainFromLevel(m_params[kInputLevel], m_inputGain);
-    LV2_URID_Map* map = host.map;
-    auto id = [map](const char* uri) { return map->map(map->handle, uri); };
-    m_uris.eventTransfer = id(LV2_ATOM__eventTransfer);
-    m_uris.object = id(LV2_ATOM__Object);
-    m_uris.blank = id(LV2_ATOM__Blank);
-    m_uris.atomInt = id(LV2_ATOM__Int);
-    m_uris.atomBool = id(LV2_ATOM__Bool);
-    m_uris.atomFloat = id(LV2_ATOM__Float);
-    m_uris.atomString = id(LV2_ATOM__String);
-    m_uris.atomVector = id(LV2_ATOM__Vector);
-    const char* const operations[] = {kLv2CopyProgram, kLv2SaveProgram, kLv2ProgramToInitial, kLv2ProgramToFactory,
-                                      kLv2ProgramToAllFactory};
-    for (int i = 0; i < 5; ++i) m_uris.operations[i] = id(operations[i]);
-    m_uris.refresh = id(kLv2Refresh);
-    m_uris.panel = id(kLv2Panel);
-    m_uris.program = id(kLv2Program);
-    m_uris.name = id(kLv2Name);
-    m_uris.changed = id(kLv2Changed);
-    m_uris.values = id(kLv2Values);
-    m_uris.names = id(kLv2Names);
-    m_uris.saveFailed = id(kLv2SaveFailed);
-    m_uris.done = id(kLv2Done);
+    m_uris.Map(host.map);
+    m_eventTransfer = host.map->map(host.map->handle, LV2_ATOM__eventTransfer);
     std::fill(std::begin(m_portUnits), std::end(m_portUnits), std::numeric_limits<float>::quiet_NaN());
 }
 
@@ -171,7 +151,7 @@ void CLv2EditorEffect::SendObject(LV2_URID type, int program, const char* name)
     lv2_atom_forge_pop(&forge, &frame);
     const auto* atom = reinterpret_cast<const LV2_Atom*>(buffer);
     m_host.write(m_host.controller, kPortControl, static_cast<uint32_t>(sizeof(LV2_Atom) + atom->size),
-                 m_uris.eventTransfer, atom);
+                 m_eventTransfer, atom);
 }
 
 void CLv2EditorEffect::ShowUnits(int index, float units)
@@ -199,9 +179,9 @@ void CLv2EditorEffect::PortEvent(uint32_t port, uint32_t size, uint32_t format, 
         }
         return;
     }
-    if (format != m_uris.eventTransfer || port != kPortNotify || size < sizeof(LV2_Atom)) return;
+    if (format != m_eventTransfer || port != kPortNotify || size < sizeof(LV2_Atom)) return;
     const auto* atom = static_cast<const LV2_Atom*>(buffer);
-    if ((atom->type == m_uris.object || atom->type == m_uris.blank) && sizeof(LV2_Atom) + atom->size <= size)
+    if ((atom->type == m_uris.atomObject || atom->type == m_uris.atomBlank) && sizeof(LV2_Atom) + atom->size <= size)
         ReadPanel(reinterpret_cast<const LV2_Atom_Object*>(atom));
 }
 

@@ -66,10 +66,8 @@ private:
     void WritePort(int index, float units);
 
     Host m_host;
-    struct Uris {
-        LV2_URID eventTransfer, object, blank, atomInt, atomBool, atomFloat, atomString, atomVector;
-        LV2_URID operations[5], refresh, panel, program, name, changed, values, names, saveFailed, done;
-    } m_uris {};
+    Lv2MessageUris m_uris;
+    LV2_URID m_eventTransfer = 0;
     ParamData m_params[kNumParams];
     ParamData m_outputGain, m_inputGain;
     std::vector<ParamValueNames> m_valueNames;

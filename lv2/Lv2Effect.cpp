@@ -62,7 +62,7 @@ void KestruneLv2::ReadFeatures(const LV2_Feature* const* features)
         m_uris.timePosition = id(LV2_TIME__Position);
         m_uris.timeBeatsPerMinute = id(LV2_TIME__beatsPerMinute);
         m_uris.programs = id(kLv2ProgramsKey);
-        MapMessageUris(map);
+        m_messages.Map(map);
         m_map = map;
         m_mapped = true;
     }

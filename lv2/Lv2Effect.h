@@ -38,10 +38,6 @@ private:
     struct Uris {
         LV2_URID atomBlank = 0, atomObject = 0, atomFloat = 0, atomDouble = 0, atomInt = 0, atomLong = 0;
         LV2_URID atomChunk = 0, timePosition = 0, timeBeatsPerMinute = 0, programs = 0;
-        LV2_URID operations[5] = {}; // by Lv2ProgramOperation
-        LV2_URID refresh = 0, panel = 0, program = 0, name = 0, changed = 0, values = 0, names = 0, saveFailed = 0;
-        LV2_URID done = 0;
-        LV2_URID atomString = 0;
     };
     struct Outcome {
         int32_t saveFailed;
@@ -59,7 +55,6 @@ private:
     static VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                   float opt);
     void ReadFeatures(const LV2_Feature* const* features);
-    void MapMessageUris(LV2_URID_Map* map);
     void ReadControl();
     void ReadTempo(const LV2_Atom_Object* position);
     // A program operation from the panel, handed to the worker; false for any other object.
@@ -76,6 +71,7 @@ private:
 
     std::unique_ptr<AKestrune> m_effect;
     Uris m_uris;
+    Lv2MessageUris m_messages;
     bool m_mapped = false;
     int m_blockSize = 4096;
 

@@ -11,42 +11,23 @@
 #include <algorithm>
 #include <cstring>
 
-void KestruneLv2::MapMessageUris(LV2_URID_Map* map)
-{
-    auto id = [map](const char* uri) { return map->map(map->handle, uri); };
-    const char* const operations[] = {kLv2CopyProgram, kLv2SaveProgram, kLv2ProgramToInitial, kLv2ProgramToFactory,
-                                      kLv2ProgramToAllFactory};
-    for (int i = 0; i < 5; ++i) m_uris.operations[i] = id(operations[i]);
-    m_uris.refresh = id(kLv2Refresh);
-    m_uris.panel = id(kLv2Panel);
-    m_uris.program = id(kLv2Program);
-    m_uris.name = id(kLv2Name);
-    m_uris.changed = id(kLv2Changed);
-    m_uris.values = id(kLv2Values);
-    m_uris.names = id(kLv2Names);
-    m_uris.saveFailed = id(kLv2SaveFailed);
-    m_uris.done = id(kLv2Done);
-    m_uris.atomString = id(LV2_ATOM__String);
-}
-
 bool KestruneLv2::ReadOperation(const LV2_Atom_Object* object)
 {
     const LV2_URID type = object->body.otype;
-    if (type == m_uris.refresh) {
+    if (type == m_messages.refresh) {
         m_sendPanel = true;
         return true;
     }
-    int kind = 0;
-    while (kind < 5 && m_uris.operations[kind] != type) ++kind;
+    const int kind = m_messages.OperationOf(type);
     // Without a worker nothing may write the bank file: the operation is dropped.
-    if (kind == 5 || !m_worker) return false;
+    if (kind < 0 || !m_worker) return false;
     Lv2ProgramRequest operation {static_cast<Lv2ProgramOperation>(kind), -1, {}};
     const LV2_Atom* program = nullptr;
     const LV2_Atom* name = nullptr;
-    lv2_atom_object_get(object, m_uris.program, &program, m_uris.name, &name, 0);
+    lv2_atom_object_get(object, m_messages.program, &program, m_messages.name, &name, 0);
     if (program && program->type == m_uris.atomInt && program->size >= sizeof(int32_t))
         operation.program = reinterpret_cast<const LV2_Atom_Int*>(program)->body;
-    if (name && name->type == m_uris.atomString) {
+    if (name && name->type == m_messages.atomString) {
         const auto* text = static_cast<const char*>(LV2_ATOM_BODY_CONST(name));
         // Up to the terminator or the end of the atom, whichever comes first.
         const size_t length = strnlen(text, name->size);
@@ -132,18 +113,18 @@ void KestruneLv2::ForgePanel(LV2_Atom_Forge& forge, const PanelShown& now)
 {
     LV2_Atom_Forge_Frame object, names;
     lv2_atom_forge_frame_time(&forge, 0);
-    lv2_atom_forge_object(&forge, &object, 0, m_uris.panel);
-    lv2_atom_forge_key(&forge, m_uris.program);
+    lv2_atom_forge_object(&forge, &object, 0, m_messages.panel);
+    lv2_atom_forge_key(&forge, m_messages.program);
     lv2_atom_forge_int(&forge, now.program);
-    lv2_atom_forge_key(&forge, m_uris.changed);
+    lv2_atom_forge_key(&forge, m_messages.changed);
     lv2_atom_forge_bool(&forge, now.changed != 0);
-    lv2_atom_forge_key(&forge, m_uris.saveFailed);
+    lv2_atom_forge_key(&forge, m_messages.saveFailed);
     lv2_atom_forge_bool(&forge, m_saveFailed);
-    lv2_atom_forge_key(&forge, m_uris.done);
+    lv2_atom_forge_key(&forge, m_messages.done);
     lv2_atom_forge_int(&forge, now.done);
-    lv2_atom_forge_key(&forge, m_uris.values);
+    lv2_atom_forge_key(&forge, m_messages.values);
     lv2_atom_forge_vector(&forge, sizeof(float), m_uris.atomFloat, kNumParams, now.values);
-    lv2_atom_forge_key(&forge, m_uris.names);
+    lv2_atom_forge_key(&forge, m_messages.names);
     lv2_atom_forge_tuple(&forge, &names);
     for (const char* name : now.names) lv2_atom_forge_string(&forge, name, static_cast<uint32_t>(strnlen(name, 24)));
     lv2_atom_forge_pop(&forge, &names);

@@ -10,6 +10,8 @@
 // effect computed them), the 32 program names, whether the last save failed, and a count of
 // program operations done: when it moves, the panel writes the values to the ports, which
 // the plug-in recognises as what it already holds.
+#include <lv2/urid/urid.h>
+
 #include <cstdint>
 
 #define KESTRUNE_LV2_MESSAGE(name) "urn:orbeline:kestrune#" name
@@ -43,3 +45,15 @@ struct Lv2ProgramRequest {
 
 // Room the notify port needs for one Panel message.
 constexpr uint32_t kLv2NotifyBytes = 4096;
+
+// The messages' URIs and the atom types they use, mapped once by either side.
+struct Lv2MessageUris {
+    LV2_URID operations[5] = {}; // by Lv2ProgramOperation
+    LV2_URID refresh = 0, panel = 0, program = 0, name = 0, changed = 0, values = 0, names = 0, saveFailed = 0,
+             done = 0;
+    LV2_URID atomObject = 0, atomBlank = 0, atomInt = 0, atomBool = 0, atomFloat = 0, atomString = 0, atomVector = 0;
+
+    void Map(LV2_URID_Map* map);
+    // The operation an object type names, or -1.
+    int OperationOf(LV2_URID type) const;
+};

@@ -5,6 +5,7 @@
 #ifdef KESTRUNE_WITH_LV2
 #include "effect/ParameterUnits.h"
 #include "lv2/Lv2Effect.h"
+#include "tests/realtime/Lv2Wiring.h"
 #include "tools/lv2host/UridMap.h"
 
 #include <lv2/atom/forge.h>
@@ -151,25 +152,11 @@ TEST(RealTime, Lv2RunNeverAllocates)
     lv2_atom_forge_pop(&forge, &frame);
 
     std::vector<float> left(1024, 0.25f), right(1024, -0.25f), outL(1024), outR(1024);
-    std::vector<uint64_t> notify(1024);
-    auto* notified = reinterpret_cast<LV2_Atom_Sequence*>(notify.data());
-    float ports[kNumParams], meters[5];
-    for (int i = 0; i < kNumParams; ++i) ports[i] = static_cast<float>(UnitsDefault(i));
-    fx.Connect(kPortInLeft, left.data());
-    fx.Connect(kPortInRight, right.data());
-    fx.Connect(kPortOutLeft, outL.data());
-    fx.Connect(kPortOutRight, outR.data());
+    Lv2Wiring wiring(fx, left.data(), right.data(), outL.data(), outR.data());
     fx.Connect(kPortControl, sequence.data());
-    fx.Connect(kPortNotify, notify.data());
-    for (int i = 0; i < kNumParams; ++i) fx.Connect(kPortFirstParameter + i, &ports[i]);
-    for (int i = 0; i < 5; ++i) fx.Connect(kPortFirstPeak + i, &meters[i]);
     fx.Activate();
-    int messages = 0;
-    auto run = [&](uint32_t frames) {
-        notified->atom.size = static_cast<uint32_t>(notify.size() * 8 - sizeof(LV2_Atom));
-        fx.Run(frames);
-        LV2_ATOM_SEQUENCE_FOREACH (notified, event) ++messages;
-    };
+    float* ports = wiring.ports;
+    auto run = [&](uint32_t frames) { wiring.Run(frames); };
 
     CountAllocations counter;
     run(1024);
@@ -185,7 +172,7 @@ TEST(RealTime, Lv2RunNeverAllocates)
     EXPECT_GT(counter.LockCalls(), 0);
     EXPECT_EQ(counter.DistinctMutexes(), 1) << "only the effect's own lock";
     EXPECT_EQ(jobs, kNumParams + 3) << "every block handed the save to the worker";
-    EXPECT_GT(messages, 0) << "the panel heard of the changes";
+    EXPECT_GT(wiring.messages, 0) << "the panel heard of the changes";
     fx.Deactivate();
 }
 #endif

@@ -5,6 +5,7 @@
 #include "effect/BankFile.h"
 #include "effect/ParameterUnits.h"
 #include "lv2/Lv2Effect.h"
+#include "tests/realtime/Lv2Wiring.h"
 #include "tools/lv2host/UridMap.h"
 
 #include <lv2/atom/util.h>
@@ -124,14 +125,8 @@ TEST(Threading, Lv2StateSavedWhileRunning)
     const LV2_Feature* features[] = {&map, nullptr};
     KestruneLv2 fx(48000.0, features);
     std::vector<float> left(256), right(256);
-    float ports[kNumParams], meters[5];
-    for (int i = 0; i < kNumParams; ++i) ports[i] = static_cast<float>(UnitsDefault(i));
-    fx.Connect(kPortInLeft, left.data());
-    fx.Connect(kPortInRight, right.data());
-    fx.Connect(kPortOutLeft, left.data());
-    fx.Connect(kPortOutRight, right.data());
-    for (int i = 0; i < kNumParams; ++i) fx.Connect(kPortFirstParameter + i, &ports[i]);
-    for (int i = 0; i < 5; ++i) fx.Connect(kPortFirstPeak + i, &meters[i]);
+    Lv2Wiring wiring(fx, left.data(), right.data(), left.data(), right.data());
+    float* ports = wiring.ports;
     fx.Activate();
 
     std::atomic<bool> stop {false};
@@ -181,28 +176,15 @@ TEST(Threading, Lv2ProgramOperationsWhileRunning)
     const LV2_Feature* features[] = {&map, nullptr};
     KestruneLv2 fx(48000.0, features);
     std::vector<float> left(256), right(256);
-    std::vector<uint64_t> notify(1024);
-    auto* notified = reinterpret_cast<LV2_Atom_Sequence*>(notify.data());
-    float ports[kNumParams], meters[5];
-    for (int i = 0; i < kNumParams; ++i) ports[i] = static_cast<float>(UnitsDefault(i));
-    fx.Connect(kPortInLeft, left.data());
-    fx.Connect(kPortInRight, right.data());
-    fx.Connect(kPortOutLeft, left.data());
-    fx.Connect(kPortOutRight, right.data());
-    fx.Connect(kPortNotify, notify.data());
-    for (int i = 0; i < kNumParams; ++i) fx.Connect(kPortFirstParameter + i, &ports[i]);
-    for (int i = 0; i < 5; ++i) fx.Connect(kPortFirstPeak + i, &meters[i]);
+    Lv2Wiring wiring(fx, left.data(), right.data(), left.data(), right.data());
     fx.Activate();
 
     std::atomic<bool> stop {false};
-    std::atomic<int> messages {0};
     std::thread audio([&] {
         while (!stop.load()) {
             std::fill(left.begin(), left.end(), 0.25f);
             std::fill(right.begin(), right.end(), -0.25f);
-            notified->atom.size = static_cast<uint32_t>(notify.size() * 8 - sizeof(LV2_Atom));
-            fx.Run(256);
-            LV2_ATOM_SEQUENCE_FOREACH (notified, event) ++messages;
+            wiring.Run(256);
         }
     });
 
@@ -213,16 +195,16 @@ TEST(Threading, Lv2ProgramOperationsWhileRunning)
     int done = 0;
     for (int n = 0; n < 60; ++n) {
         const Lv2ProgramRequest operations[] = {{Lv2ProgramOperation::save, n % kNumPrograms, "Saved"},
-                                        {Lv2ProgramOperation::copy, (n * 7) % kNumPrograms, {}},
-                                        {Lv2ProgramOperation::factory, -1, {}},
-                                        {Lv2ProgramOperation::initial, -1, {}}};
+                                                {Lv2ProgramOperation::copy, (n * 7) % kNumPrograms, {}},
+                                                {Lv2ProgramOperation::factory, -1, {}},
+                                                {Lv2ProgramOperation::initial, -1, {}}};
         for (const Lv2ProgramRequest& operation : operations)
             ASSERT_EQ(fx.Work(respond, &done, sizeof operation, &operation), LV2_WORKER_SUCCESS);
     }
     stop = true;
     audio.join();
     EXPECT_EQ(done, 240);
-    EXPECT_GT(messages.load(), 0);
+    EXPECT_GT(wiring.messages, 0);
     fx.Deactivate();
 }
 #endif
