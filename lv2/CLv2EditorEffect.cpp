@@ -121,9 +121,9 @@ void CLv2EditorEffect::ProgramToAllFactory()
     Send(Lv2ProgramOperation::allFactory);
 }
 
-void CLv2EditorEffect::RequestRefresh()
+void CLv2EditorEffect::SetEditorViewOpen(bool open)
 {
-    SendObject(m_uris.refresh, -1, nullptr);
+    SendObject(open ? m_uris.refresh : m_uris.panelClosed, -1, nullptr);
 }
 
 void CLv2EditorEffect::Send(Lv2ProgramOperation operation, int program, const char* name)

@@ -27,8 +27,6 @@ public:
 
     // A port's new value (format 0) or an atom from the notify port.
     void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
-    // Asks the plug-in for the whole Panel message (once the panel exists).
-    void RequestRefresh();
 
     ParamData* GetParam(int id) override;
     const ParamValueNames* GetValueNames(int list) const override;
@@ -51,7 +49,8 @@ public:
 
     int TakePendingTimeMode() override;
     bool TakePendingModify() override;
-    void SetEditorViewOpen(bool) override {}
+    // Tells the plug-in; opening asks for the whole Panel message too.
+    void SetEditorViewOpen(bool open) override;
 
     bool SizeWindow(int width, int height) override;
     void MasterIdle() override {}

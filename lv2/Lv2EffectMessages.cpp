@@ -14,7 +14,8 @@
 bool KestruneLv2::ReadOperation(const LV2_Atom_Object* object)
 {
     const LV2_URID type = object->body.otype;
-    if (type == m_messages.refresh) {
+    if (type == m_messages.refresh || type == m_messages.panelClosed) {
+        m_effect->SetEditorViewOpen(type == m_messages.refresh);
         m_sendPanel = true;
         return true;
     }

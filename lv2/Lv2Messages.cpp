@@ -9,6 +9,7 @@ void Lv2MessageUris::Map(LV2_URID_Map* map)
                                  kLv2ProgramToAllFactory};
     for (int i = 0; i < 5; ++i) operations[i] = id(kinds[i]);
     refresh = id(kLv2Refresh);
+    panelClosed = id(kLv2PanelClosed);
     panel = id(kLv2Panel);
     program = id(kLv2Program);
     name = id(kLv2Name);

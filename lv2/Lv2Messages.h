@@ -3,7 +3,9 @@
 //
 // Panel to plug-in (the control input, beside the transport): objects whose type names a
 // program operation; CopyProgram and SaveProgram carry the program, SaveProgram the name
-// (Shift-JIS bytes in an atom:String). Refresh asks for the whole panel message at once.
+// (Shift-JIS bytes in an atom:String). Refresh says a panel is open and asks for the whole
+// Panel message at once; PanelClosed says it is gone. While a panel is open the effect acts
+// as the VST edition's does with its editor open (a tempo mode times the note at once).
 //
 // Plug-in to panel (the notify output): a Panel object whenever what it holds changed: the
 // current program, the changed mark, the 15 values in port units (DelayTime and BPM as the
@@ -22,6 +24,7 @@ constexpr const char* kLv2ProgramToInitial = KESTRUNE_LV2_MESSAGE("ProgramToInit
 constexpr const char* kLv2ProgramToFactory = KESTRUNE_LV2_MESSAGE("ProgramToFactory");
 constexpr const char* kLv2ProgramToAllFactory = KESTRUNE_LV2_MESSAGE("ProgramToAllFactory");
 constexpr const char* kLv2Refresh = KESTRUNE_LV2_MESSAGE("Refresh");
+constexpr const char* kLv2PanelClosed = KESTRUNE_LV2_MESSAGE("PanelClosed");
 constexpr const char* kLv2Panel = KESTRUNE_LV2_MESSAGE("Panel");
 
 constexpr const char* kLv2Program = KESTRUNE_LV2_MESSAGE("program");
@@ -49,7 +52,7 @@ constexpr uint32_t kLv2NotifyBytes = 4096;
 // The messages' URIs and the atom types they use, mapped once by either side.
 struct Lv2MessageUris {
     LV2_URID operations[5] = {}; // by Lv2ProgramOperation
-    LV2_URID refresh = 0, panel = 0, program = 0, name = 0, changed = 0, values = 0, names = 0, saveFailed = 0,
+    LV2_URID refresh = 0, panelClosed = 0, panel = 0, program = 0, name = 0, changed = 0, values = 0, names = 0, saveFailed = 0,
              done = 0;
     LV2_URID atomObject = 0, atomBlank = 0, atomInt = 0, atomBool = 0, atomFloat = 0, atomString = 0, atomVector = 0;
 

@@ -55,7 +55,6 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
         *widget = reinterpret_cast<LV2UI_Widget>(static_cast<uintptr_t>(view->getWindow()));
         if (rect && host.resize)
             host.resize->ui_resize(host.resize->handle, rect->right - rect->left, rect->bottom - rect->top);
-        ui->link->RequestRefresh();
         return ui.release();
     } catch (...) {
         return nullptr;

@@ -265,3 +265,29 @@ TEST_F(Lv2Messages, PortsWrittenBackAfterAProgramChangeLeaveTheProgramExact)
     EXPECT_EQ(UnitsFromNormalised(kFeedBack, reinterpret_cast<const AKestruneProgram*>(after.data())[0].values[kFeedBack]),
               70.0);
 }
+
+TEST_F(Lv2Messages, WithAPanelOpenATempoModeTimesTheNoteAtOnce)
+{
+    // As the VST edition with its editor open: BPM mode times the note (1/4 at 120 BPM) at
+    // once, not only when the note or the tempo moves next.
+    auto fx = Instance();
+    Send(*fx, kLv2Refresh);
+    fx->SetControl("delay_time", 300.0f);
+    Block(*fx);
+    fx->SetControl("time_mode", kTimeModeBpm);
+    Block(*fx);
+    std::optional<Panel> panel = LastPanel(*fx);
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->values[kDelayTime], 500.0f);
+
+    // Without one, the delay time stays until the note or the tempo moves.
+    Send(*fx, kLv2PanelClosed);
+    fx->SetControl("time_mode", kTimeModeMs);
+    fx->SetControl("delay_time", 250.0f);
+    Block(*fx);
+    fx->SetControl("time_mode", kTimeModeBpm);
+    Block(*fx);
+    panel = LastPanel(*fx);
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->values[kDelayTime], 250.0f);
+}
