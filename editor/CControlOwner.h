@@ -5,7 +5,7 @@
 // Controls never draw outside a context they are given; they ask the owner to repaint.
 #include "port/Geometry.h"
 
-class AKestrune;
+class CEditorEffect;
 class CStaticTextDC;
 namespace VSTGUI {
 class CFrame0;
@@ -19,7 +19,7 @@ public:
     // position is neither read nor moved).
     virtual VSTGUI::CFrame0* GetFrame() = 0;
     // The effect whose display texts the text displays show; may be null.
-    virtual AKestrune* GetEffect() = 0;
+    virtual CEditorEffect* GetEffect() = 0;
     // Records display as the one whose edit field is open (ShowEdit).
     virtual void SetFocusEdit(CStaticTextDC* display) = 0;
     // Closing an edit: with display given, clears the record when it names display and calls

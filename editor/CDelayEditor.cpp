@@ -3,7 +3,7 @@
 #include "editor/CUIWindow.h"
 #include "editor/PanelScale.h"
 #include "editor/PanelSettings.h"
-#include "plugin/AudioEffectX.h"
+#include "plugin/AudioEffect.h"
 #include "port/Folders.h"
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CFrame0.h"
@@ -46,7 +46,8 @@ void KeepLibraryLoaded()
 
 } // namespace
 
-CDelayEditor::CDelayEditor(AudioEffect* effect) : AEffEditor(effect)
+CDelayEditor::CDelayEditor(std::unique_ptr<CEditorEffect> link, AudioEffect* effect)
+    : AEffEditor(effect), m_link(std::move(link))
 {
     if (effect) effect->setEditor(this);
 }
@@ -56,6 +57,7 @@ CDelayEditor::~CDelayEditor()
     // Only the effect deletes its editor, from its own destructor: it is no longer an effect
     // the panel may call, so a panel still open closes without it.
     m_effect = nullptr;
+    m_link.reset();
     if (m_view) close();
     if (m_background) m_background->forget();
 }
@@ -162,8 +164,7 @@ bool CDelayEditor::ApplyScale(double scale)
     const double previousScale = m_scale;
     m_scale = scale;
     UpdateRect();
-    auto* effect = dynamic_cast<AudioEffectX*>(m_effect);
-    if (!effect || !effect->sizeWindow(m_rect.right - m_rect.left, m_rect.bottom - m_rect.top)) {
+    if (!m_link || !m_link->SizeWindow(m_rect.right - m_rect.left, m_rect.bottom - m_rect.top)) {
         m_scale = previousScale;
         m_rect = previous;
         return false;
@@ -225,18 +226,18 @@ void CDelayEditor::doIdleStuff()
     idle();
     m_nextIdleMs = clock + (ahead > 0 ? 104u : 100u);
     m_inIdle = true;
-    if (m_effect) m_effect->masterIdle();
+    if (m_link) m_link->MasterIdle();
     m_inIdle = false;
 }
 
 void CDelayEditor::beginEdit(long index)
 {
-    if (auto* effect = dynamic_cast<AudioEffectX*>(m_effect)) effect->beginEdit(static_cast<VstInt32>(index));
+    if (m_link) m_link->BeginEdit(static_cast<int>(index));
 }
 
 void CDelayEditor::endEdit(long index)
 {
-    if (auto* effect = dynamic_cast<AudioEffectX*>(m_effect)) effect->endEdit(static_cast<VstInt32>(index));
+    if (m_link) m_link->EndEdit(static_cast<int>(index));
 }
 
 void callback_draw(VSTGUI::CDrawContext* context, void* user, long left, long top, long right, long bottom)

@@ -2,11 +2,13 @@
 // The effect's editor object: reports the panel's size, and between open and close owns
 // the frame (a child window of the host's window) and the main view that draws the panel.
 // Everything here runs on the host's user-interface thread.
+#include "editor/CEditorEffect.h"
 #include "editor/CVSTWnd.h"
 #include "plugin/AEffEditor.h"
 #include "toolkit/VSTGUIEditorInterface.h"
 
 #include <cstdint>
+#include <memory>
 
 class CUIWindow;
 
@@ -19,7 +21,9 @@ struct CPoint0;
 
 class CDelayEditor : public AEffEditor, public VSTGUI::VSTGUIEditorInterface {
 public:
-    explicit CDelayEditor(AudioEffect* effect);
+    // The panel acts on the effect through link; effect (may be null) is the VST effect object
+    // whose editor this becomes.
+    CDelayEditor(std::unique_ptr<CEditorEffect> link, AudioEffect* effect);
     ~CDelayEditor() override;
 
     bool getRect(ERect** rect) override;
@@ -38,6 +42,8 @@ public:
     void beginEdit(long index) override;
     void endEdit(long index) override;
 
+    // What the panel acts on; null once the effect is going away.
+    CEditorEffect* GetEditorEffect() const { return m_link.get(); }
     CUIWindow* GetMainView() const { return m_view; }
     VSTGUI::CFrame0* GetFrame() const { return m_frame; }
     // The panel background (bitmap 3005) at a scale, loaded on first use and kept while the
@@ -61,6 +67,7 @@ private:
     void MakeView();
     void DeleteView();
 
+    std::unique_ptr<CEditorEffect> m_link;
     ERect m_rect {};
     double m_scale = 1.0;
     double m_pendingScale = 0.0;

@@ -3,7 +3,7 @@
 #include "editor/CControlOwner.h"
 #include "editor/CStaticEdit.h"
 #include "editor/EditorFonts.h"
-#include "effect/AKestrune.h"
+#include "editor/CEditorEffect.h"
 #include "effect/ParamData.h"
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CDrawContext.h"
@@ -152,11 +152,11 @@ void CStaticTextDC::ReleaseRetiredField()
 
 void CStaticTextDC::SetDisplayText()
 {
-    AKestrune* effect = m_owner ? m_owner->GetEffect() : nullptr;
+    CEditorEffect* effect = m_owner ? m_owner->GetEffect() : nullptr;
     if (!effect || !m_param)
         return;
     char display[256] = {};
-    effect->getParameterDisplay(m_param, display);
+    effect->GetParameterDisplay(m_param, display);
     CopyShownText(m_text, display);
 }
 

@@ -3,7 +3,7 @@
 
 #include "editor/CDelayEditor.h"
 #include "editor/EditorFonts.h"
-#include "effect/AKestrune.h"
+#include "editor/CEditorEffect.h"
 #include "port/UiServices.h"
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CDrawContext.h"
@@ -35,7 +35,7 @@ CUIWindow::CUIWindow(VSTGUI::CFrame0* frame) : m_frame(frame)
 CUIWindow::~CUIWindow()
 {
     KillFocusEdit(nullptr);
-    if (AKestrune* effect = GetEffect()) effect->SetEditorViewOpen(false);
+    if (CEditorEffect* effect = GetEffect()) effect->SetEditorViewOpen(false);
     EndGestures();
     VSTGUI::CBitmap0* owned[] = {m_bmKnob,       m_bmPowerOff,  m_bmPowerOn, m_bmMeter, m_bmFilterOff, m_bmFilterOn,
                                  m_bmTimeMode,   m_bmProgramOff, m_bmProgramOn, m_bmSave, m_bmChanged, m_bmLargeKnob};
@@ -43,9 +43,9 @@ CUIWindow::~CUIWindow()
         if (bitmap) bitmap->forget();
 }
 
-AKestrune* CUIWindow::GetEffect()
+CEditorEffect* CUIWindow::GetEffect()
 {
-    return m_editor ? static_cast<AKestrune*>(m_editor->getEffect()) : nullptr;
+    return m_editor ? m_editor->GetEditorEffect() : nullptr;
 }
 
 bool CUIWindow::MakeWindow(CVSTWnd* parentRecord, VSTGUI::CBitmap0* background, CDelayEditor* editor)
@@ -126,7 +126,7 @@ int CUIWindow::OnCreate()
     m_nameRect.SetRectWin(208, 17, 372, 37);
     FollowProgramName();
 
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     // Changes marked before the panel existed are already in the descriptors.
     effect->TakePendingTimeMode();
     effect->TakePendingModify();
@@ -176,7 +176,7 @@ int CUIWindow::OnCreate()
 signed char CUIWindow::ControlCallback(int id, float value, void* user, int kind)
 {
     auto* view = static_cast<CUIWindow*>(user);
-    AKestrune* effect = view ? view->GetEffect() : nullptr;
+    CEditorEffect* effect = view ? view->GetEffect() : nullptr;
     if (!effect || id == kProgramButtonId) return 0;
     if (id == kOnOff) {
         // Shift-click: the current program takes its factory values; Control-click: all do,
@@ -205,11 +205,11 @@ bool CUIWindow::KeyHeld(int key) const
 
 void CUIWindow::ParameterFromUI(int id, float value, int kind)
 {
-    AKestrune* effect = GetEffect();
-    const int hostIndex = AKestrune::HostIndexOf(id);
+    CEditorEffect* effect = GetEffect();
+    const int hostIndex = HostIndexOf(id);
     const bool inGesture = std::find(m_openGestures.begin(), m_openGestures.end(), hostIndex) != m_openGestures.end();
     if (hostIndex >= 0 && !inGesture) m_editor->beginEdit(hostIndex);
-    effect->setParameterFromUI(id, value, kind);
+    effect->SetParameterFromUI(id, value, kind);
     if (hostIndex >= 0 && !inGesture) {
         if (m_pressing)
             m_openGestures.push_back(hostIndex); // closed by the release
@@ -228,7 +228,7 @@ void CUIWindow::EndGestures()
 
 void CUIWindow::ApplyPendingViewChanges()
 {
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     if (!effect) return;
     const int mode = effect->TakePendingTimeMode();
     if (mode >= 0) UpdateTimeMode(mode);
@@ -237,7 +237,7 @@ void CUIWindow::ApplyPendingViewChanges()
 
 void CUIWindow::UpdateTimeMode(int mode)
 {
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     if (!effect || mode < kTimeModeMs || mode > kTimeModeHost) return;
     // A field whose entry is about to be switched off must not stay open over the panel.
     if (m_focusEdit == &m_txDelayTime || m_focusEdit == &m_txBpm) KillFocusEdit(m_focusEdit);
@@ -303,14 +303,14 @@ void CUIWindow::idle()
 
 void CUIWindow::FollowProgramName()
 {
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     if (!effect) return;
     char sjis[32] = {};
-    effect->getProgramName(sjis);
+    effect->GetProgramName(effect->GetProgram(), sjis);
     sjis[sizeof sjis - 1] = '\0';
     char utf8[80] = {};
     CheckSJISAndToUFT8(sjis, utf8);
-    const int program = effect->getProgram();
+    const int program = effect->GetProgram();
     if (program == m_shownProgram && std::strcmp(utf8, m_shownName) == 0) return;
     m_shownProgram = program;
     std::memcpy(m_shownName, utf8, sizeof m_shownName);
@@ -327,7 +327,7 @@ void CUIWindow::idle(VSTGUI::CDrawContext* context)
     const auto now = std::chrono::steady_clock::now();
     const double elapsedMs = std::chrono::duration<double, std::milli>(now - m_lastIdle).count();
     m_lastIdle = now;
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     bool changed = false;
     if (m_meters.NewBlock(effect->GetProcessBlockCount())) {
         float peaks[CMeterLevels::kCount];

@@ -17,7 +17,7 @@
 #include <chrono>
 #include <vector>
 
-class AKestrune;
+class CEditorEffect;
 class CDelayEditor;
 namespace VSTGUI {
 class CBitmap0;
@@ -48,7 +48,7 @@ public:
     // Control owner.
     void InvalidateRect(CRect* rect, bool erase) override;
     VSTGUI::CFrame0* GetFrame() override { return m_frame; }
-    AKestrune* GetEffect() override;
+    CEditorEffect* GetEffect() override;
     void SetFocusEdit(CStaticTextDC* display) override { m_focusEdit = display; }
     void KillFocusEdit(CStaticTextDC* display) override;
     // Panel order: the input level, the delay section top down, the right section, the

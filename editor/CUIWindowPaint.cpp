@@ -3,7 +3,7 @@
 #include "editor/CUIWindow.h"
 
 #include "editor/EditorFonts.h"
-#include "effect/AKestrune.h"
+#include "editor/CEditorEffect.h"
 #include "toolkit/CBitmap0.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/COffscreenContext.h"

@@ -4,7 +4,7 @@
 
 #include "editor/CDelayEditor.h"
 #include "editor/SaveName.h"
-#include "effect/AKestrune.h"
+#include "editor/CEditorEffect.h"
 #include "port/SjisText.h"
 #include "port/UiServices.h"
 #include "toolkit/ButtonState.h"
@@ -163,7 +163,7 @@ void CUIWindow::OnLButtonDown(VSTGUI::CDrawContext* context, CPoint point)
             if (control == &m_swProgram) return; // the program menu ends the walk
         } else if (hit && control->PtInControl(point)) {
             // A knob starts its drag in PtInControl: the host hears of the gesture now.
-            const int hostIndex = AKestrune::HostIndexOf(static_cast<int>(control->m_id));
+            const int hostIndex = HostIndexOf(static_cast<int>(control->m_id));
             if (control->IsTracking() && hostIndex >= 0
                 && std::find(m_openGestures.begin(), m_openGestures.end(), hostIndex) == m_openGestures.end()) {
                 m_editor->beginEdit(hostIndex);
@@ -222,10 +222,10 @@ void CUIWindow::ShowAlert(void* view, const char* text)
 
 void CUIWindow::ProgramNamesUtf8(char (*names)[80], char** pointers)
 {
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     for (int i = 0; i < kNumPrograms; ++i) {
         char sjis[32] = {};
-        effect->getProgramNameIndexed(0, i, sjis);
+        effect->GetProgramName(i, sjis);
         sjis[sizeof sjis - 1] = '\0';
         CheckSJISAndToUFT8(sjis, names[i]);
         pointers[i] = names[i];
@@ -242,10 +242,10 @@ void CUIWindow::RunProgramMenu(VSTGUI::CDrawContext* context)
     char names[kNumPrograms][80];
     char* pointers[kNumPrograms];
     ProgramNamesUtf8(names, pointers);
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     int result = -1;
     if (g_pEventVSTGUI && m_frame->getPlatformView())
-        result = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), effect->getProgram(), pointers, kNumPrograms);
+        result = DoPopupMenu(g_pEventVSTGUI, m_frame->getPlatformView(), effect->GetProgram(), pointers, kNumPrograms);
     if (result >= 0 && result < kNumPrograms) {
         AlertPresenterScope alerts(ShowAlert, this); // "Failed to Save" over the panel
         effect->CopyPgFrom(result);
@@ -262,7 +262,7 @@ void CUIWindow::RunProgramMenu(VSTGUI::CDrawContext* context)
 
 void CUIWindow::RunNoteMenu()
 {
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     ParamData* note = effect->GetParam(kNote);
     const ParamValueNames* names = effect->GetValueNames(note->list);
     const int count = std::min(note->max - note->min + 1, kNoteMenuMax);
@@ -311,21 +311,21 @@ void CUIWindow::ChooseTimeMode(CPoint point)
 
 void CUIWindow::RunSaveDialog()
 {
-    AKestrune* effect = GetEffect();
+    CEditorEffect* effect = GetEffect();
     char names[kNumPrograms][80];
     char* pointers[kNumPrograms];
     ProgramNamesUtf8(names, pointers);
     char typed[kNameBufferBytes] = {};
     // The name field holds what a program name stores: 23 Shift-JIS bytes.
     const PresetNameLimit limit {SjisNameBytes, kProgramNameBytes};
-    const int result = DoModalPresetDialog(m_frame->getPlatformView(), typed, kNameBufferBytes, effect->getProgram(),
+    const int result = DoModalPresetDialog(m_frame->getPlatformView(), typed, kNameBufferBytes, effect->GetProgram(),
                                            pointers, kNumPrograms, &limit);
     if (result < 0 || result >= kNumPrograms) return;
     typed[kNameBufferBytes - 1] = '\0';
     char name[kProgramNameBytes + 1];
     MakeSjisProgramName(typed, name);
     AlertPresenterScope alerts(ShowAlert, this);
-    effect->SaveProgram(result, CString(name));
+    effect->SaveProgram(result, name);
     ApplyPendingViewChanges();
     InvalidateRect(&m_changedRect, false);
 }

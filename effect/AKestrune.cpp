@@ -1,6 +1,8 @@
 #include "effect/AKestrune.h"
 
 #include "editor/CDelayEditor.h"
+#include "effect/CVstEditorEffect.h"
+#include "effect/ParameterDescriptors.h"
 #include "port/Folders.h"
 
 #include <cmath>
@@ -29,7 +31,7 @@ AKestrune::AKestrune(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
     programsAreChunks(true);
     canMono(true);
 
-    setEditor(new CDelayEditor(this));
+    setEditor(new CDelayEditor(std::make_unique<CVstEditorEffect>(*this), this));
 
     setSampleRate(44100.0f);
     // Running, as after resume(), but the line's pages are taken only when a host
@@ -42,24 +44,8 @@ AKestrune::~AKestrune() = default;
 
 void AKestrune::FillDescriptors()
 {
-    for (int i = 0; i < kNumParams; ++i) {
-        ParamData& d = m_params[i];
-        d = DescriptorFromRow(AutomateParamMinMax_Tbl[i]);
-        std::snprintf(d.name, sizeof d.name, "%s", strParameName[i]);
-        std::snprintf(d.unit, sizeof d.unit, "%s", strLavel[i]);
-    }
-    m_outputGain = DescriptorFromRow(VolParamMinMax_Tbl[0]);
-    m_inputGain = DescriptorFromRow(VolParamMinMax_Tbl[1]);
-
-    auto addList = [this](const char* const* names, uint32_t count) {
-        ParamValueNames list;
-        list.count = count;
-        for (uint32_t k = 0; k < count; ++k) list.names[k] = names[k];
-        m_valueNames.push_back(list);
-    };
-    addList(szParamString, 2);
-    addList(szParamStringTimeMode, 3);
-    addList(szParamStringNote, 10);
+    ::FillDescriptors(m_params, m_outputGain, m_inputGain);
+    m_valueNames = MakeValueNameLists();
 }
 
 ParamData* AKestrune::GetParam(int id)
@@ -75,20 +61,14 @@ const ParamValueNames* AKestrune::GetValueNames(int list) const
     return list >= 0 && list < static_cast<int>(m_valueNames.size()) ? &m_valueNames[list] : nullptr;
 }
 
-// Level in dB -> linear gain descriptor, on a law of exactly 6 dB per doubling.
 void AKestrune::SetGainFromLevel(const ParamData& level, ParamData& gain)
 {
-    const float g = std::pow(2.0f, level.GetReal() / 6.0f);
-    const int32_t n = static_cast<int32_t>(g * 1000.0f);
-    gain.SetFrom(n);
+    GainFromLevel(level, gain);
 }
 
-// Linear gain descriptor -> level in dB (tenths, truncated toward zero).
 void AKestrune::SetLevelFromGain(const ParamData& gain, ParamData& level, int programSlot)
 {
-    const float d = 6.0f * std::log(gain.GetReal()) / std::log(2.0f);
-    const int32_t n = static_cast<int32_t>(d * 10.0f);
-    level.SetFrom(n);
+    LevelFromGain(gain, level);
     m_programs[m_curProgram].values[programSlot] = level.Load();
 }
 
@@ -152,13 +132,6 @@ void AKestrune::setParameter(VstInt32 index, float value)
     UpdateModify();
 }
 
-int AKestrune::HostIndexOf(int id)
-{
-    if (id == kOutputGainId) return kOutputLevel;
-    if (id == kInputGainId) return kInputLevel;
-    return id >= 0 && id < kNumParams ? id : -1;
-}
-
 // The editor brackets each gesture with begin- and end-of-edit itself (a drag spans many
 // changes), so this only reports the change.
 void AKestrune::setParameterFromUI(int index, float value, int)
@@ -195,24 +168,7 @@ void AKestrune::getParameterDisplay(VstInt32 index, char* text)
 
 void AKestrune::getParameterDisplay(const ParamData* d, char* text) const
 {
-    if (!text) return;
-    std::strcpy(text, "0");
-    if (!d) return;
-    const int32_t n = d->GetInt();
-    if (!d->isList) {
-        if (d->decimals == 0) {
-            std::sprintf(text, "%d", n);
-        } else {
-            char format[16];
-            std::snprintf(format, sizeof format, "%%.%df", d->decimals);
-            std::sprintf(text, format, static_cast<double>(d->GetReal()));
-        }
-        return;
-    }
-    const ParamValueNames* names = GetValueNames(d->list);
-    const int32_t entry = n - d->min;
-    if (names && n >= 0 && n < 128 && entry >= 0 && static_cast<uint32_t>(entry) < names->count)
-        std::strcpy(text, names->names[entry]);
+    FormatDisplay(d, d ? GetValueNames(d->list) : nullptr, text);
 }
 
 // Hosts read these fields differently from what their names promise: Ardour shows the

@@ -25,8 +25,6 @@ public:
     // Parameters
     void setParameter(VstInt32 index, float value) override;
     void setParameterFromUI(int index, float value, int unused = 0);
-    // The host parameter a descriptor id stands for (the gain ids map to the levels); -1 if none.
-    static int HostIndexOf(int id);
     float getParameter(VstInt32 index) override;
     void getParameterName(VstInt32 index, char* text) override;
     void getParameterLabel(VstInt32 index, char* text) override;
@@ -67,6 +65,9 @@ public:
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
     void SetFactoryProgram();
     bool IsProgramChanged() const;
+    // The current program and every program's name, read together under the lock (program
+    // operations on another thread may rename and switch at once).
+    int GetProgramNames(char (*names)[sizeof AKestruneProgram::name]) const;
     void ProgramToInitial();
     void ProgramToAllInitial();
     void ProgramToFactory();

@@ -189,6 +189,13 @@ bool AKestrune::IsProgramChanged() const
         != 0;
 }
 
+int AKestrune::GetProgramNames(char (*names)[sizeof AKestruneProgram::name]) const
+{
+    CSingleLock lock(m_lock);
+    for (int p = 0; p < kNumPrograms; ++p) std::memcpy(names[p], m_programs[p].name, sizeof m_programs[p].name);
+    return m_curProgram;
+}
+
 void AKestrune::ProgramToInitial()
 {
     {

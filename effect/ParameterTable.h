@@ -25,6 +25,14 @@ constexpr int kOutputGainId = 1000;
 constexpr int kInputGainId = 1001;
 constexpr int kNumPrograms = 32;
 
+// The host parameter index a descriptor id stands for (the gain ids map to the levels); -1 if none.
+constexpr int HostIndexOf(int id)
+{
+    if (id == kOutputGainId) return kOutputLevel;
+    if (id == kInputGainId) return kInputLevel;
+    return id >= 0 && id < kNumParams ? id : -1;
+}
+
 enum TimeMode : int { kTimeModeMs = 0, kTimeModeBpm = 1, kTimeModeHost = 2 };
 
 // One row: index (or gain id), min, max, default, decimals, is list, list.

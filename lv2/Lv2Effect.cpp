@@ -40,11 +40,13 @@ KestruneLv2::KestruneLv2(double sampleRate, const LV2_Feature* const* features)
 
 void KestruneLv2::ReadFeatures(const LV2_Feature* const* features)
 {
-    const LV2_URID_Map* map = nullptr;
+    LV2_URID_Map* map = nullptr;
     const LV2_Options_Option* options = nullptr;
     for (int i = 0; features && features[i]; ++i) {
         if (std::strcmp(features[i]->URI, LV2_URID__map) == 0)
-            map = static_cast<const LV2_URID_Map*>(features[i]->data);
+            map = static_cast<LV2_URID_Map*>(features[i]->data);
+        else if (std::strcmp(features[i]->URI, LV2_WORKER__schedule) == 0)
+            m_worker = static_cast<const LV2_Worker_Schedule*>(features[i]->data);
         else if (std::strcmp(features[i]->URI, LV2_OPTIONS__options) == 0)
             options = static_cast<const LV2_Options_Option*>(features[i]->data);
     }
@@ -60,6 +62,8 @@ void KestruneLv2::ReadFeatures(const LV2_Feature* const* features)
         m_uris.timePosition = id(LV2_TIME__Position);
         m_uris.timeBeatsPerMinute = id(LV2_TIME__beatsPerMinute);
         m_uris.programs = id(kLv2ProgramsKey);
+        m_messages.Map(map);
+        m_map = map;
         m_mapped = true;
     }
     if (!map || !options) return;
@@ -96,6 +100,7 @@ void KestruneLv2::Connect(uint32_t port, void* data)
         case kPortOutRight: m_out[1] = static_cast<float*>(data); break;
         case kPortControl: m_control = data; break;
         case kPortLatency: m_latency = static_cast<float*>(data); break;
+        case kPortNotify: m_notify = static_cast<LV2_Atom_Sequence*>(data); break;
         default: break;
         }
     }
@@ -128,7 +133,7 @@ void KestruneLv2::RememberEffectValues()
     for (int i = 0; i < kNumParams; ++i) RememberEffectValue(i);
 }
 
-void KestruneLv2::ReadTransport()
+void KestruneLv2::ReadControl()
 {
     if (!m_control || !m_mapped) return;
     const auto* sequence = static_cast<const LV2_Atom_Sequence*>(m_control);
@@ -136,25 +141,32 @@ void KestruneLv2::ReadTransport()
         const LV2_Atom& body = event->body;
         if (body.type != m_uris.atomObject && body.type != m_uris.atomBlank) continue;
         const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&body);
-        if (object->body.otype != m_uris.timePosition) continue;
-        const LV2_Atom* bpm = nullptr;
-        lv2_atom_object_get(object, m_uris.timeBeatsPerMinute, &bpm, 0);
-        if (!bpm) continue;
-        double tempo = 0.0;
-        if (bpm->type == m_uris.atomFloat && bpm->size >= sizeof(float))
-            tempo = reinterpret_cast<const LV2_Atom_Float*>(bpm)->body;
-        else if (bpm->type == m_uris.atomDouble && bpm->size >= sizeof(double))
-            tempo = reinterpret_cast<const LV2_Atom_Double*>(bpm)->body;
-        else if (bpm->type == m_uris.atomInt && bpm->size >= sizeof(int32_t))
-            tempo = reinterpret_cast<const LV2_Atom_Int*>(bpm)->body;
-        else if (bpm->type == m_uris.atomLong && bpm->size >= sizeof(int64_t))
-            tempo = static_cast<double>(reinterpret_cast<const LV2_Atom_Long*>(bpm)->body);
-        // The latest tempo of the block holds for the whole block, as a VST host's does.
-        if (tempo > 0.0 && std::isfinite(tempo)) {
-            m_time.tempo = tempo;
-            m_time.flags = kVstTempoValid;
-            m_hasTempo = true;
-        }
+        if (object->body.otype == m_uris.timePosition)
+            ReadTempo(object);
+        else
+            ReadOperation(object);
+    }
+}
+
+void KestruneLv2::ReadTempo(const LV2_Atom_Object* object)
+{
+    const LV2_Atom* bpm = nullptr;
+    lv2_atom_object_get(object, m_uris.timeBeatsPerMinute, &bpm, 0);
+    if (!bpm) return;
+    double tempo = 0.0;
+    if (bpm->type == m_uris.atomFloat && bpm->size >= sizeof(float))
+        tempo = reinterpret_cast<const LV2_Atom_Float*>(bpm)->body;
+    else if (bpm->type == m_uris.atomDouble && bpm->size >= sizeof(double))
+        tempo = reinterpret_cast<const LV2_Atom_Double*>(bpm)->body;
+    else if (bpm->type == m_uris.atomInt && bpm->size >= sizeof(int32_t))
+        tempo = reinterpret_cast<const LV2_Atom_Int*>(bpm)->body;
+    else if (bpm->type == m_uris.atomLong && bpm->size >= sizeof(int64_t))
+        tempo = static_cast<double>(reinterpret_cast<const LV2_Atom_Long*>(bpm)->body);
+    // The latest tempo of the block holds for the whole block, as a VST host's does.
+    if (tempo > 0.0 && std::isfinite(tempo)) {
+        m_time.tempo = tempo;
+        m_time.flags = kVstTempoValid;
+        m_hasTempo = true;
     }
 }
 
@@ -173,6 +185,9 @@ void KestruneLv2::ApplyChangedPorts()
         const float value = *m_parameters[i];
         if (SameValue(value, m_applied[i])) continue;
         m_applied[i] = value;
+        // The panel writing back what the plug-in told it (after a program operation, or the
+        // delay time the tempo gives): the effect holds it already, perhaps between steps.
+        if (m_shown.program >= 0 && SameValue(value, m_shown.values[i])) continue;
         m_effect->setParameter(i, Normalised(i, value));
     }
 }
@@ -187,7 +202,7 @@ float KestruneLv2::Normalised(int index, float units) const
 
 void KestruneLv2::Run(uint32_t frames)
 {
-    ReadTransport();
+    ReadControl();
     ApplyChangedPorts();
     if (m_startPending) {
         m_effect->startProcess();
@@ -203,6 +218,7 @@ void KestruneLv2::Run(uint32_t frames)
     for (int i = 0; i < 4; ++i)
         if (m_peaks[i]) *m_peaks[i] = peaks[i];
     if (m_latency) *m_latency = 0.0f;
+    WriteNotify();
 }
 
 LV2_State_Status KestruneLv2::Save(LV2_State_Store_Function store, LV2_State_Handle handle)

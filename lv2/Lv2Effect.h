@@ -4,11 +4,14 @@
 // a VST host's parameter calls would; the host's transport reaches it as a VST host's time
 // information; the state is the effect's chunk.
 #include "effect/AKestrune.h"
+#include "lv2/Lv2Messages.h"
 #include "lv2/Lv2Ports.h"
 
+#include <lv2/atom/forge.h>
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
 
 #include <memory>
 
@@ -26,17 +29,39 @@ public:
     LV2_State_Status Save(LV2_State_Store_Function store, LV2_State_Handle handle);
     LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
+    // The panel's program operations, off the audio thread: they may write the bank file.
+    LV2_Worker_Status Work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle, uint32_t size,
+                           const void* data);
+    LV2_Worker_Status WorkResponse(uint32_t size, const void* data);
+
 private:
     struct Uris {
         LV2_URID atomBlank = 0, atomObject = 0, atomFloat = 0, atomDouble = 0, atomInt = 0, atomLong = 0;
         LV2_URID atomChunk = 0, timePosition = 0, timeBeatsPerMinute = 0, programs = 0;
+    };
+    struct Outcome {
+        int32_t saveFailed;
+    };
+    // What the last Panel message said; no padding, so memcmp compares it whole.
+    struct PanelShown {
+        int32_t program = -1;
+        int32_t changed = 0;
+        int32_t done = 0; // program operations done
+        float values[kNumParams] = {};
+        char names[kNumPrograms][24] = {};
     };
 
     // What the effect asks of its host; only the time information is answered.
     static VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                   float opt);
     void ReadFeatures(const LV2_Feature* const* features);
-    void ReadTransport();
+    void ReadControl();
+    void ReadTempo(const LV2_Atom_Object* position);
+    // A program operation from the panel, handed to the worker; false for any other object.
+    bool ReadOperation(const LV2_Atom_Object* object);
+    // The notify port's sequence: a Panel message when anything it holds changed.
+    void WriteNotify();
+    void ForgePanel(LV2_Atom_Forge& forge, const PanelShown& now);
     void ApplyChangedPorts();
     float Normalised(int index, float units) const;
     // After anything that sets the effect's parameters itself (instantiation, restore, mains
@@ -46,12 +71,14 @@ private:
 
     std::unique_ptr<AKestrune> m_effect;
     Uris m_uris;
+    Lv2MessageUris m_messages;
     bool m_mapped = false;
     int m_blockSize = 4096;
 
     const float* m_in[2] = {};
     float* m_out[2] = {};
     const void* m_control = nullptr;
+    LV2_Atom_Sequence* m_notify = nullptr;
     const float* m_parameters[kNumParams] = {};
     float* m_peaks[4] = {};
     float* m_latency = nullptr;
@@ -66,4 +93,11 @@ private:
     bool m_adoptPorts = false;
     VstTimeInfo m_time {};
     bool m_hasTempo = false;
+
+    LV2_URID_Map* m_map = nullptr;
+    const LV2_Worker_Schedule* m_worker = nullptr;
+    PanelShown m_shown;
+    bool m_sendPanel = true;
+    bool m_saveFailed = false;
+    int32_t m_done = 0;
 };

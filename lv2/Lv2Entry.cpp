@@ -1,4 +1,4 @@
-// The LV2 entry point: the descriptor and the state interface, forwarding to KestruneLv2.
+// The LV2 entry point: the descriptor and the state and worker interfaces, forwarding to KestruneLv2.
 #include "lv2/Lv2Effect.h"
 
 #include <string_view>
@@ -57,10 +57,25 @@ LV2_State_Status Restore(LV2_Handle instance, LV2_State_Retrieve_Function retrie
     return Self(instance)->Restore(retrieve, handle);
 }
 
+LV2_Worker_Status Work(LV2_Handle instance, LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
+                       uint32_t size, const void* data)
+{
+    return Self(instance)->Work(respond, handle, size, data);
+}
+
+LV2_Worker_Status WorkResponse(LV2_Handle instance, uint32_t size, const void* data)
+{
+    return Self(instance)->WorkResponse(size, data);
+}
+
 const void* ExtensionData(const char* uri)
 {
     static const LV2_State_Interface state = {Save, Restore};
-    return uri && std::string_view(uri) == LV2_STATE__interface ? &state : nullptr;
+    static const LV2_Worker_Interface worker = {Work, WorkResponse, nullptr};
+    if (!uri) return nullptr;
+    if (std::string_view(uri) == LV2_STATE__interface) return &state;
+    if (std::string_view(uri) == LV2_WORKER__interface) return &worker;
+    return nullptr;
 }
 
 const LV2_Descriptor kDescriptor = {

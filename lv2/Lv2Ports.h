@@ -5,6 +5,7 @@
 #include <cstdint>
 
 constexpr const char* kLv2PluginUri = "urn:orbeline:kestrune";
+constexpr const char* kLv2UiUri = "urn:orbeline:kestrune#ui";
 // The state property that holds the 32 working programs and the current one.
 constexpr const char* kLv2ProgramsKey = "urn:orbeline:kestrune#programs";
 
@@ -13,10 +14,11 @@ enum Lv2Port : uint32_t {
     kPortInRight,
     kPortOutLeft,
     kPortOutRight,
-    kPortControl, // atom input: the host's transport
+    kPortControl, // atom input: the host's transport and the panel's program operations
     kPortFirstParameter, // the 15 parameters, in the effect's order
     kPortFirstPeak = kPortFirstParameter + kNumParams, // input L, R, output L, R
     kPortLatency = kPortFirstPeak + 4,
+    kPortNotify, // atom output: what the panel shows that the ports cannot
     kPortCount,
 };
 

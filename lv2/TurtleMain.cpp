@@ -1,4 +1,4 @@
-// Writes the bundle's description into a folder: kestrune-lv2-turtle FOLDER BINARY_NAME.
+// Writes the bundle's description into a folder: kestrune-lv2-turtle FOLDER BINARY_NAME UI_BINARY_NAME.
 #include "lv2/TurtleWriter.h"
 #include "port/AtomicFile.h"
 
@@ -7,13 +7,13 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kestrune-lv2-turtle FOLDER BINARY_NAME\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: kestrune-lv2-turtle FOLDER BINARY_NAME UI_BINARY_NAME\n");
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "/";
     const std::pair<const char*, std::string> files[] = {
-        {"manifest.ttl", ManifestTurtle(argv[2])},
+        {"manifest.ttl", ManifestTurtle(argv[2], argv[3])},
         {"Kestrune.ttl", PluginTurtle()},
         {"presets.ttl", PresetsTurtle()},
     };

@@ -1,6 +1,7 @@
 #include "lv2/TurtleWriter.h"
 
 #include "effect/ParameterUnits.h"
+#include "lv2/Lv2Messages.h"
 #include "lv2/Lv2Ports.h"
 #include "tools/factory-bank/FactoryPrograms.h"
 
@@ -20,10 +21,13 @@ const char* const kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\
                               "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
                               "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                               "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                              "@prefix rsz: <http://lv2plug.in/ns/ext/resize-port#> .\n"
                               "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                               "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+                              "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
                               "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
-                              "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+                              "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
+                              "@prefix work: <http://lv2plug.in/ns/ext/worker#> .\n\n";
 
 // Appends piece by piece: GCC 12 reports chains of operator+ on strings as overlapping copies.
 std::string Cat(std::initializer_list<std::string_view> pieces)
@@ -130,10 +134,31 @@ std::string PresetUri(int index)
     return text;
 }
 
-std::string ManifestTurtle(const std::string& binaryName)
+namespace {
+
+// The panel: what it needs of the host, and the output ports whose values it is sent.
+std::string UiTurtle()
+{
+    std::string out = Cat({"\n", Uri(kLv2UiUri), "\n  a ui:X11UI ;\n"
+                           "  lv2:requiredFeature ui:idleInterface, ui:parent, urid:map ;\n"
+                           "  lv2:optionalFeature ui:resize, ui:touch ;\n"
+                           "  lv2:extensionData ui:idleInterface ;\n"
+                           "  ui:portNotification [\n    ui:plugin ", Uri(kLv2PluginUri), " ;\n"
+                           "    lv2:symbol \"notify\" ;\n    ui:protocol atom:eventTransfer ;\n"
+                           "    ui:notifyType atom:Object\n  ]"});
+    for (const char* symbol : kPeakSymbols)
+        out += Cat({", [\n    ui:plugin ", Uri(kLv2PluginUri), " ;\n    lv2:symbol ", Quoted(symbol),
+                    " ;\n    ui:protocol ui:floatProtocol\n  ]"});
+    return out + " .\n";
+}
+
+} // namespace
+
+std::string ManifestTurtle(const std::string& binaryName, const std::string& uiBinaryName)
 {
     std::string out = kPrefixes;
     out += Cat({Uri(kLv2PluginUri), "\n  a lv2:Plugin ;\n  lv2:binary <", binaryName, "> ;\n  rdfs:seeAlso <Kestrune.ttl> .\n"});
+    out += Cat({"\n", Uri(kLv2UiUri), "\n  a ui:X11UI ;\n  ui:binary <", uiBinaryName, "> ;\n  rdfs:seeAlso <Kestrune.ttl> .\n"});
     for (int p = 0; p < kNumPrograms; ++p) out += Cat({"\n", PresetHead(p), "  rdfs:seeAlso <presets.ttl> .\n"});
     return out;
 }
@@ -142,13 +167,13 @@ std::string PluginTurtle()
 {
     std::string out = kPrefixes;
     out += Uri(kLv2PluginUri);
-    out += "\n  a lv2:Plugin, lv2:DelayPlugin ;\n"
-           "  doap:name \"Kestrune\" ;\n"
+    out += Cat({"\n  a lv2:Plugin, lv2:DelayPlugin ;\n  ui:ui ", Uri(kLv2UiUri), " ;\n"});
+    out += "  doap:name \"Kestrune\" ;\n"
            "  doap:maintainer [ foaf:name \"ORBELINE Co.,Ltd.\" ] ;\n"
            "  lv2:minorVersion 0 ;\n  lv2:microVersion 0 ;\n"
-           "  lv2:optionalFeature lv2:hardRTCapable, urid:map, opts:options ;\n"
+           "  lv2:optionalFeature lv2:hardRTCapable, urid:map, opts:options, work:schedule ;\n"
            "  opts:supportedOption bufsz:maxBlockLength ;\n"
-           "  lv2:extensionData state:interface ;\n"
+           "  lv2:extensionData state:interface, work:interface ;\n"
            "  lv2:port\n";
     out += AudioPort(kPortInLeft, "lv2:InputPort", "in_left", "In L") + ",\n";
     out += AudioPort(kPortInRight, "lv2:InputPort", "in_right", "In R") + ",\n";
@@ -156,13 +181,18 @@ std::string PluginTurtle()
     out += AudioPort(kPortOutRight, "lv2:OutputPort", "out_right", "Out R") + ",\n";
     // Optional: a host without transport (lv2apply) leaves it unconnected.
     out += Cat({"  [\n    a atom:AtomPort, lv2:InputPort ;\n    atom:bufferType atom:Sequence ;\n"
-                "    atom:supports time:Position ;\n    lv2:designation lv2:control ;\n"
+                "    atom:supports time:Position, atom:Object ;\n    lv2:designation lv2:control ;\n"
                 "    lv2:portProperty lv2:connectionOptional ;\n    lv2:index ",
-                std::to_string(kPortControl), " ;\n    lv2:symbol \"control\" ;\n    lv2:name \"Transport\" ;\n  ],\n"});
+                std::to_string(kPortControl), " ;\n    lv2:symbol \"control\" ;\n    lv2:name \"Control\" ;\n  ],\n"});
     for (int i = 0; i < kNumParams; ++i) out += ParameterPort(i) + ",\n";
     for (uint32_t i = 0; i < 4; ++i) out += OutputPort(kPortFirstPeak + i, kPeakSymbols[i], kPeakNames[i], false) + ",\n";
-    out += OutputPort(kPortLatency, "latency", "Latency", true) + " .\n";
-    return out;
+    out += OutputPort(kPortLatency, "latency", "Latency", true) + ",\n";
+    // The panel's messages back: program names, the changed mark, the values as computed.
+    out += Cat({"  [\n    a atom:AtomPort, lv2:OutputPort ;\n    atom:bufferType atom:Sequence ;\n"
+                "    lv2:designation lv2:control ;\n    lv2:portProperty lv2:connectionOptional ;\n"
+                "    rsz:minimumSize ", std::to_string(kLv2NotifyBytes), " ;\n    lv2:index ",
+                std::to_string(kPortNotify), " ;\n    lv2:symbol \"notify\" ;\n    lv2:name \"Panel\" ;\n  ] .\n"});
+    return out + UiTurtle();
 }
 
 std::string PresetsTurtle()

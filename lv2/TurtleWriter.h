@@ -3,10 +3,10 @@
 // the parameter table for the ports and the factory table for the presets.
 #include <string>
 
-// manifest.ttl: the plug-in and its presets (with their names, so hosts list them without
-// reading further).
-std::string ManifestTurtle(const std::string& binaryName);
-// Kestrune.ttl: the plug-in, its ports, units and scale points.
+// manifest.ttl: the plug-in, its panel and its presets (with their names, so hosts list them
+// without reading further).
+std::string ManifestTurtle(const std::string& binaryName, const std::string& uiBinaryName);
+// Kestrune.ttl: the plug-in, its ports, units and scale points, and what its panel needs.
 std::string PluginTurtle();
 // presets.ttl: the 32 factory programs as port values.
 std::string PresetsTurtle();

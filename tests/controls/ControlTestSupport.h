@@ -40,7 +40,7 @@ public:
             frame->invalidRect(VSTGUI::CRect0(rect->left, rect->top, rect->right, rect->bottom));
     }
     VSTGUI::CFrame0* GetFrame() override { return frame; }
-    AKestrune* GetEffect() override { return effect; }
+    CEditorEffect* GetEffect() override { return effect; }
     void SetFocusEdit(CStaticTextDC* display) override { focus = display; }
     void KillFocusEdit(CStaticTextDC* display) override
     {
@@ -53,7 +53,7 @@ public:
 
     std::vector<CRect> invalidated;
     VSTGUI::CFrame0* frame = nullptr;
-    AKestrune* effect = nullptr;
+    CEditorEffect* effect = nullptr;
     CStaticTextDC* focus = nullptr;
 };
 

@@ -10,6 +10,7 @@
 #include "editor/CStaticEdit.h"
 #include "editor/CStaticTextDC.h"
 #include "effect/AKestrune.h"
+#include "effect/CVstEditorEffect.h"
 #include "port/UiServices.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/ResourceFolder.h"
@@ -44,7 +45,7 @@ public:
         frame->mouseUpCallback = Up;
         frame->mouseMovedCallback = Moved;
         frame->callbackUser = this;
-        effect = &plugin;
+        effect = &link;
     }
     ~Panel() { frame->forget(); }
 
@@ -89,6 +90,7 @@ public:
     }
 
     AKestrune plugin{nullptr};
+    CVstEditorEffect link{plugin};
     std::vector<CControlBase*> controls;
 };
 

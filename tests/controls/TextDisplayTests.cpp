@@ -6,6 +6,7 @@
 #include "editor/CStaticEdit.h"
 #include "editor/CStaticTextDC.h"
 #include "effect/AKestrune.h"
+#include "effect/CVstEditorEffect.h"
 #include "toolkit/CFontDesc.h"
 
 #include <string>
@@ -21,7 +22,7 @@ class TextDisplayTest : public ::testing::Test {
 protected:
     TextDisplayTest()
     {
-        owner.effect = &effect;
+        owner.effect = &link;
         owner.frame = frame;
     }
     ~TextDisplayTest() override { frame->forget(); }
@@ -41,6 +42,7 @@ protected:
     ParamData* param(int id) { return effect.GetParam(id); }
 
     AKestrune effect{nullptr};
+    CVstEditorEffect link{effect};
     // A frame without a window: the field can be added and read, but shows nothing.
     VSTGUI::CFrame0* frame = new VSTGUI::CFrame0(VSTGUI::CRect0(0, 0, 300, 200), nullptr, nullptr, nullptr);
     VSTGUI::CFontDesc font{"Helvetica", 11, 0};

@@ -24,7 +24,7 @@ expect "$out/info" "Name:              Kestrune" "the name"
 expect "$out/info" "Has latency:       yes, reported by port 24" "the latency port"
 count "$out/info" "http://lv2plug.in/ns/lv2core#AudioPort" 4 "audio ports"
 count "$out/info" "http://lv2plug.in/ns/lv2core#ControlPort" 20 "control ports"
-count "$out/info" "http://lv2plug.in/ns/ext/atom#AtomPort" 1 "the transport port"
+count "$out/info" "http://lv2plug.in/ns/ext/atom#AtomPort" 2 "the atom ports (control in, notify out)"
 for name in "ON/OFF" "Output Level" "Input Level" "DelayTime" "FeedBack" "Balance" "Depth" "Rate" \
             "HPF ON" "LPF ON" "HPF FREQ" "LPF FREQ" "TimeMode" "Note" "BPM"; do
   expect "$out/info" "Name:        $name" "port $name"

@@ -5,7 +5,10 @@
 #include "effect/BankFile.h"
 #include "effect/ParameterUnits.h"
 #include "lv2/Lv2Effect.h"
+#include "tests/realtime/Lv2Wiring.h"
 #include "tools/lv2host/UridMap.h"
+
+#include <lv2/atom/util.h>
 #endif
 
 #include <gtest/gtest.h>
@@ -122,14 +125,8 @@ TEST(Threading, Lv2StateSavedWhileRunning)
     const LV2_Feature* features[] = {&map, nullptr};
     KestruneLv2 fx(48000.0, features);
     std::vector<float> left(256), right(256);
-    float ports[kNumParams], meters[5];
-    for (int i = 0; i < kNumParams; ++i) ports[i] = static_cast<float>(UnitsDefault(i));
-    fx.Connect(kPortInLeft, left.data());
-    fx.Connect(kPortInRight, right.data());
-    fx.Connect(kPortOutLeft, left.data());
-    fx.Connect(kPortOutRight, right.data());
-    for (int i = 0; i < kNumParams; ++i) fx.Connect(kPortFirstParameter + i, &ports[i]);
-    for (int i = 0; i < 5; ++i) fx.Connect(kPortFirstPeak + i, &meters[i]);
+    Lv2Wiring wiring(fx, left.data(), right.data(), left.data(), right.data());
+    float* ports = wiring.ports;
     fx.Activate();
 
     std::atomic<bool> stop {false};
@@ -167,6 +164,47 @@ TEST(Threading, Lv2StateSavedWhileRunning)
     stop = true;
     audio.join();
     EXPECT_EQ(saved.stores, 300);
+    fx.Deactivate();
+}
+
+// The worker does the panel's program operations (writing the bank) while the plug-in runs
+// and tells the panel the current program and the names each block.
+TEST(Threading, Lv2ProgramOperationsWhileRunning)
+{
+    UridMap urids;
+    LV2_Feature map {LV2_URID__map, urids.MapFeatureData()};
+    const LV2_Feature* features[] = {&map, nullptr};
+    KestruneLv2 fx(48000.0, features);
+    std::vector<float> left(256), right(256);
+    Lv2Wiring wiring(fx, left.data(), right.data(), left.data(), right.data());
+    fx.Activate();
+
+    std::atomic<bool> stop {false};
+    std::thread audio([&] {
+        while (!stop.load()) {
+            std::fill(left.begin(), left.end(), 0.25f);
+            std::fill(right.begin(), right.end(), -0.25f);
+            wiring.Run(256);
+        }
+    });
+
+    auto respond = [](LV2_Worker_Respond_Handle done, uint32_t, const void*) {
+        ++*static_cast<int*>(done);
+        return LV2_WORKER_SUCCESS;
+    };
+    int done = 0;
+    for (int n = 0; n < 60; ++n) {
+        const Lv2ProgramRequest operations[] = {{Lv2ProgramOperation::save, n % kNumPrograms, "Saved"},
+                                                {Lv2ProgramOperation::copy, (n * 7) % kNumPrograms, {}},
+                                                {Lv2ProgramOperation::factory, -1, {}},
+                                                {Lv2ProgramOperation::initial, -1, {}}};
+        for (const Lv2ProgramRequest& operation : operations)
+            ASSERT_EQ(fx.Work(respond, &done, sizeof operation, &operation), LV2_WORKER_SUCCESS);
+    }
+    stop = true;
+    audio.join();
+    EXPECT_EQ(done, 240);
+    EXPECT_GT(wiring.messages, 0);
     fx.Deactivate();
 }
 #endif

@@ -7,8 +7,11 @@
 #include <lv2/presets/presets.h>
 #include <lv2/time/time.h>
 
+#include <lv2/atom/util.h>
+
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -66,7 +69,7 @@ std::vector<std::pair<std::string, std::string>> Lv2World::Presets(const LilvPlu
     return presets;
 }
 
-Lv2Instance::Lv2Instance(Lv2World& world, const LilvPlugin* plugin, double sampleRate, int maxBlock)
+Lv2Instance::Lv2Instance(Lv2World& world, const LilvPlugin* plugin, double sampleRate, int maxBlock, bool withWorker)
     : m_world(world), m_plugin(plugin), m_maxBlock(maxBlock), m_maxBlockValue(maxBlock)
 {
     if (!plugin) return;
@@ -82,7 +85,10 @@ Lv2Instance::Lv2Instance(Lv2World& world, const LilvPlugin* plugin, double sampl
     m_features[0] = &m_mapFeature;
     m_features[1] = &m_unmapFeature;
     m_features[2] = &m_optionsFeature;
-    m_features[3] = nullptr;
+    m_schedule = {this, &Lv2Instance::ScheduleWork};
+    m_workerFeature = {LV2_WORKER__schedule, &m_schedule};
+    m_features[3] = withWorker ? &m_workerFeature : nullptr;
+    m_features[4] = nullptr;
 
     LilvWorld* w = world.World();
     Node input(lilv_new_uri(w, LV2_CORE__InputPort)), control(lilv_new_uri(w, LV2_CORE__ControlPort));
@@ -102,12 +108,14 @@ Lv2Instance::Lv2Instance(Lv2World& world, const LilvPlugin* plugin, double sampl
         p.value = defaults[i] == defaults[i] ? defaults[i] : 0.0f;
     }
     m_sequence.resize(512);
+    m_output.resize(1024);
 
     m_instance = lilv_plugin_instantiate(plugin, sampleRate, m_features);
     if (!m_instance) return;
     for (uint32_t i = 0; i < count; ++i) {
         if (m_ports[i].control) lilv_instance_connect_port(m_instance, i, &m_ports[i].value);
-        else if (m_ports[i].atom) lilv_instance_connect_port(m_instance, i, m_sequence.data());
+        else if (m_ports[i].atom)
+            lilv_instance_connect_port(m_instance, i, m_ports[i].input ? m_sequence.data() : m_output.data());
     }
 }
 
@@ -158,7 +166,63 @@ void Lv2Instance::BuildControlSequence()
         lv2_atom_forge_pop(&forge, &position);
         m_pendingTempo = 0.0;
     }
+    for (const std::vector<uint8_t>& atom : m_pendingAtoms) {
+        lv2_atom_forge_frame_time(&forge, 0);
+        lv2_atom_forge_write(&forge, atom.data(), static_cast<uint32_t>(atom.size()));
+    }
+    m_pendingAtoms.clear();
     lv2_atom_forge_pop(&forge, &sequence);
+}
+
+void Lv2Instance::SendAtom(const LV2_Atom* atom)
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(atom);
+    m_pendingAtoms.emplace_back(bytes, bytes + sizeof(LV2_Atom) + atom->size);
+}
+
+std::vector<std::vector<uint8_t>> Lv2Instance::TakeSent()
+{
+    return std::exchange(m_sent, {});
+}
+
+void Lv2Instance::CollectSent()
+{
+    const auto* sequence = reinterpret_cast<const LV2_Atom_Sequence*>(m_output.data());
+    // A plug-in that wrote nothing leaves the capacity the host set; no sequence to read.
+    if (sequence->atom.type != m_world.Urids().Map(LV2_ATOM__Sequence)
+        || sequence->atom.size > m_output.size() * sizeof(uint64_t) - sizeof(LV2_Atom))
+        return;
+    LV2_ATOM_SEQUENCE_FOREACH (sequence, event) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(&event->body);
+        m_sent.emplace_back(bytes, bytes + sizeof(LV2_Atom) + event->body.size);
+    }
+}
+
+LV2_Worker_Status Lv2Instance::ScheduleWork(LV2_Worker_Schedule_Handle self, uint32_t size, const void* data)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    static_cast<Lv2Instance*>(self)->m_jobs.emplace_back(bytes, bytes + size);
+    return LV2_WORKER_SUCCESS;
+}
+
+LV2_Worker_Status Lv2Instance::Respond(LV2_Worker_Respond_Handle self, uint32_t size, const void* data)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    static_cast<Lv2Instance*>(self)->m_responses.emplace_back(bytes, bytes + size);
+    return LV2_WORKER_SUCCESS;
+}
+
+void Lv2Instance::RunWorker()
+{
+    const auto* worker = static_cast<const LV2_Worker_Interface*>(
+        lilv_instance_get_extension_data(m_instance, LV2_WORKER__interface));
+    if (!worker) return;
+    LV2_Handle handle = lilv_instance_get_handle(m_instance);
+    for (const std::vector<uint8_t>& job : std::exchange(m_jobs, {}))
+        worker->work(handle, &Lv2Instance::Respond, this, static_cast<uint32_t>(job.size()), job.data());
+    for (const std::vector<uint8_t>& response : std::exchange(m_responses, {}))
+        worker->work_response(handle, static_cast<uint32_t>(response.size()), response.data());
+    if (worker->end_run) worker->end_run(handle);
 }
 
 void Lv2Instance::Run(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames)
@@ -177,7 +241,12 @@ void Lv2Instance::Run(const float* inLeft, const float* inRight, float* outLeft,
         void* buffer = m_ports[i].input ? const_cast<float*>(in[std::min(audioIn++, 1)]) : out[std::min(audioOut++, 1)];
         lilv_instance_connect_port(m_instance, i, buffer);
     }
+    auto* output = reinterpret_cast<LV2_Atom_Sequence*>(m_output.data());
+    output->atom.type = m_world.Urids().Map(LV2_ATOM__Chunk);
+    output->atom.size = static_cast<uint32_t>(m_output.size() * sizeof(uint64_t) - sizeof(LV2_Atom));
     lilv_instance_run(m_instance, static_cast<uint32_t>(frames));
+    CollectSent();
+    RunWorker();
 }
 
 const void* Lv2Instance::PortValue(const char* symbol, void* self, uint32_t* size, uint32_t* type)

@@ -1,11 +1,15 @@
 #pragma once
 // A small LV2 host on lilv for tests: loads one bundle, runs an instance block by block
-// with the host's transport on its atom input, saves and restores state, applies presets.
+// with the host's transport and other atoms on its atom input, collects what its atom output
+// sends, runs its worker's jobs after each block (in the calling thread), saves and restores
+// state, applies presets.
 #include "tools/lv2host/UridMap.h"
 
 #include <lilv/lilv.h>
 #include <lv2/options/options.h>
+#include <lv2/atom/atom.h>
 #include <lv2/state/state.h>
+#include <lv2/worker/worker.h>
 
 #include <cstdint>
 #include <memory>
@@ -36,7 +40,8 @@ private:
 class Lv2Instance {
 public:
     // maxBlock is announced as buf-size:maxBlockLength; Run takes at most that many frames.
-    Lv2Instance(Lv2World& world, const LilvPlugin* plugin, double sampleRate, int maxBlock);
+    // withWorker offers work:schedule.
+    Lv2Instance(Lv2World& world, const LilvPlugin* plugin, double sampleRate, int maxBlock, bool withWorker = true);
     ~Lv2Instance();
     Lv2Instance(const Lv2Instance&) = delete;
     Lv2Instance& operator=(const Lv2Instance&) = delete;
@@ -49,6 +54,10 @@ public:
 
     // The next block carries a time:Position with this tempo.
     void SendTempo(double beatsPerMinute);
+    // The next block carries this atom (an object, say) as well.
+    void SendAtom(const LV2_Atom* atom);
+    // Every atom the plug-in's atom output sent since the last call, in order.
+    std::vector<std::vector<uint8_t>> TakeSent();
     // One block of stereo audio; the buffers may be the same (in place).
     void Run(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames);
 
@@ -72,6 +81,10 @@ private:
     void BuildControlSequence();
     static const void* PortValue(const char* symbol, void* self, uint32_t* size, uint32_t* type);
     static void SetPortValue(const char* symbol, void* self, const void* value, uint32_t size, uint32_t type);
+    static LV2_Worker_Status ScheduleWork(LV2_Worker_Schedule_Handle self, uint32_t size, const void* data);
+    static LV2_Worker_Status Respond(LV2_Worker_Respond_Handle self, uint32_t size, const void* data);
+    void CollectSent();
+    void RunWorker();
 
     Lv2World& m_world;
     const LilvPlugin* m_plugin;
@@ -80,9 +93,12 @@ private:
     int m_maxBlock;
     std::vector<LV2_Options_Option> m_options;
     int32_t m_maxBlockValue;
-    LV2_Feature m_mapFeature, m_unmapFeature, m_optionsFeature;
-    const LV2_Feature* m_features[4];
+    LV2_Feature m_mapFeature, m_unmapFeature, m_optionsFeature, m_workerFeature;
+    LV2_Worker_Schedule m_schedule;
+    const LV2_Feature* m_features[5];
     std::vector<uint64_t> m_sequence; // the atom input, 64-bit aligned
+    std::vector<uint64_t> m_output; // the atom output
+    std::vector<std::vector<uint8_t>> m_pendingAtoms, m_sent, m_jobs, m_responses;
     double m_pendingTempo = 0.0;
     bool m_activated = false;
 };
