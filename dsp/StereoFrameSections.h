@@ -62,6 +62,16 @@ struct FrameWeights {
         else history[which - 4] = 1.0;
         Recurse(c, history, u, y);
     }
+    // The responses of both lanes' sections to each value listed: [lane][value][output].
+    template <int N> static void Of(const BiquadFilter& left, const BiquadFilter& right, const int (&which)[N], double (&w)[2][N][4])
+    {
+        const BiquadFilter* lanes[2] = {&left, &right};
+        for (int lane = 0; lane < 2; ++lane) {
+            const BiquadFilter& f = *lanes[lane];
+            const double c[5] = {f.b0, f.b1, f.b2, f.a1, f.a2};
+            for (int v = 0; v < N; ++v) Response(c, which[v], w[lane][v]);
+        }
+    }
 };
 
 // Step form: bit for bit the converter's sections.
@@ -94,15 +104,8 @@ class StereoBlockUp : public StereoStepUp {
 public:
     StereoBlockUp(BiquadFilter& left, BiquadFilter& right) : StereoStepUp(left, right)
     {
-        const BiquadFilter* lanes[2] = {&left, &right};
         double w[2][3][4];
-        for (int lane = 0; lane < 2; ++lane) {
-            const BiquadFilter& f = *lanes[lane];
-            const double c[5] = {f.b0, f.b1, f.b2, f.a1, f.a2};
-            FrameWeights::Response(c, 0, w[lane][0]);
-            FrameWeights::Response(c, 6, w[lane][1]);
-            FrameWeights::Response(c, 7, w[lane][2]);
-        }
+        FrameWeights::Of(left, right, {0, 6, 7}, w); // x, y1, y2
         for (int j = 0; j < kdsp::kFrameSamples; ++j)
             for (int v = 0; v < 3; ++v) m_w[j][v] = _mm_set_pd(w[1][v][j], w[0][v][j]);
     }
@@ -139,13 +142,8 @@ class StereoBlockDown : public StereoStepDown {
 public:
     StereoBlockDown(BiquadFilter& left, BiquadFilter& right) : StereoStepDown(left, right)
     {
-        const BiquadFilter* lanes[2] = {&left, &right};
         double w[2][8][4];
-        for (int lane = 0; lane < 2; ++lane) {
-            const BiquadFilter& f = *lanes[lane];
-            const double c[5] = {f.b0, f.b1, f.b2, f.a1, f.a2};
-            for (int v = 0; v < 8; ++v) FrameWeights::Response(c, v, w[lane][v]);
-        }
+        FrameWeights::Of(left, right, {0, 1, 2, 3, 4, 5, 6, 7}, w);
         for (int v = 0; v < 8; ++v) {
             m_first[v] = _mm_set_pd(w[1][v][0], w[0][v][0]);
             m_third[v] = _mm_set_pd(w[1][v][2], w[0][v][2]);
