@@ -10,6 +10,7 @@
 #include "dsp/SampleGuards.h"
 #include "dsp/StereoBiquad.h"
 #include "dsp/StereoFilterPair.h"
+#include "dsp/StereoFrameSections.h"
 #include "dsp/StereoLine.h"
 
 template <class Osc> inline double DelayMain::Steering::Step(Osc& glider, Osc& modulator)
@@ -113,23 +114,30 @@ struct DelayMain::NoWetFilters {
 template <kdsp::SimdPath Path>
 void DelayMain::FusedPiece(double* const* in, double* const* out, int n, const WetFilters* filters)
 {
+    if (m_blockSections) FusedPieceIn<Path, BlockSections>(in, out, n, filters);
+    else FusedPieceIn<Path, StepSections>(in, out, n, filters);
+}
+
+template <kdsp::SimdPath Path, class Sections>
+void DelayMain::FusedPieceIn(double* const* in, double* const* out, int n, const WetFilters* filters)
+{
     // A line filled since its last reset needs no test of what was written.
     const bool filled = StereoLine(m_line).Filled();
     const bool oscillator = m_steer.OscillatorOnly();
     if (filters) {
         if (oscillator) {
-            if (filled) FusedLoop<Path, true, OscillatorSteering, WetFilterPass>(in, out, n, filters);
-            else FusedLoop<Path, false, OscillatorSteering, WetFilterPass>(in, out, n, filters);
+            if (filled) FusedLoop<Path, true, OscillatorSteering, WetFilterPass, Sections>(in, out, n, filters);
+            else FusedLoop<Path, false, OscillatorSteering, WetFilterPass, Sections>(in, out, n, filters);
         } else {
-            if (filled) FusedLoop<Path, true, SteeringCopy, WetFilterPass>(in, out, n, filters);
-            else FusedLoop<Path, false, SteeringCopy, WetFilterPass>(in, out, n, filters);
+            if (filled) FusedLoop<Path, true, SteeringCopy, WetFilterPass, Sections>(in, out, n, filters);
+            else FusedLoop<Path, false, SteeringCopy, WetFilterPass, Sections>(in, out, n, filters);
         }
     } else if (oscillator) {
-        if (filled) FusedLoop<Path, true, OscillatorSteering, NoWetFilters>(in, out, n, filters);
-        else FusedLoop<Path, false, OscillatorSteering, NoWetFilters>(in, out, n, filters);
+        if (filled) FusedLoop<Path, true, OscillatorSteering, NoWetFilters, Sections>(in, out, n, filters);
+        else FusedLoop<Path, false, OscillatorSteering, NoWetFilters, Sections>(in, out, n, filters);
     } else {
-        if (filled) FusedLoop<Path, true, SteeringCopy, NoWetFilters>(in, out, n, filters);
-        else FusedLoop<Path, false, SteeringCopy, NoWetFilters>(in, out, n, filters);
+        if (filled) FusedLoop<Path, true, SteeringCopy, NoWetFilters, Sections>(in, out, n, filters);
+        else FusedLoop<Path, false, SteeringCopy, NoWetFilters, Sections>(in, out, n, filters);
     }
 }
 
@@ -139,15 +147,17 @@ void DelayMain::FusedPiece(double* const* in, double* const* out, int n, const W
 // stage is sample-sequential, so the order of operations per sample (and thus
 // every bit) is that of the plain form. The first filtered sample of each group
 // of four is the output, as in the converter's decimation.
-template <kdsp::SimdPath Path, bool Filled, class Steer, class Post>
+template <kdsp::SimdPath Path, bool Filled, class Steer, class Post, class Sections>
 __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* const* out, int n,
                                                    const WetFilters* filters)
 {
     StereoLine line(m_line);
-    StereoBiquad up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
-    StereoBiquad down(m_src.biquad(SamplingRateConverter::kDownLeft), m_src.biquad(SamplingRateConverter::kDownRight));
+    typename Sections::Up up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight));
+    typename Sections::Down down(m_src.biquad(SamplingRateConverter::kDownLeft),
+                                 m_src.biquad(SamplingRateConverter::kDownRight));
     Steer steer(m_steer);
     Post post(filters);
+    static_assert(kFactor == kdsp::kFrameSamples, "the sections work on frames of the converter's factor");
     const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
     const double* inL = in[0];
     const double* inR = in[1];
@@ -168,13 +178,13 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
         _mm_storeh_pd(outR, first);
         k = 1;
     }
-    const StereoBiquad::ZeroProducts zeros = up.ZeroProductsOf();
+    up.Begin();
+    down.Begin();
     for (; k < n; ++k) {
         __m128d raised[kFactor];
-        up.RaiseFrame(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), zeros, raised);
-        const __m128d first = down.process(line.Process<Filled>(raised[0], steer.Next()));
-        for (int j = 1; j < kFactor; ++j) down.process(line.Process<Filled>(raised[j], steer.Next()));
-        const __m128d y = post.Step(first);
+        up.Raise(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
+        for (int j = 0; j < kFactor; ++j) raised[j] = line.Process<Filled>(raised[j], steer.Next());
+        const __m128d y = post.Step(down.Lower(raised));
         _mm_store_sd(outL + k, y);
         _mm_storeh_pd(outR + k, y);
     }

@@ -67,7 +67,7 @@ public:
         StoreLanes(m_y2, m_left.y2, m_right.y2);
     }
 
-private:
+protected:
     // The feedback half of process() with the input history already at +0.
     __m128d Recurse(__m128d ff)
     {

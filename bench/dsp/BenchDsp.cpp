@@ -33,18 +33,23 @@ void CountFrames(benchmark::State& state)
 
 enum class Motion { kStatic, kModulated, kGliding };
 
-// plain: the per-channel reference form, for comparison with the two-lane loop, which
+enum class Form { kPlain, kStep, kBlock };
+
+// kPlain: the per-channel reference form, for comparison with the two-lane loop, which
 // runs the build given by the argument (0 baseline, 1 AVX2, 2 AVX-512; skipped where the
-// processor lacks it).
-void EngineBlock(benchmark::State& state, Motion motion, bool plain)
+// processor lacks it) with the converter's sections step by step (kStep) or a frame at
+// a time (kBlock).
+void EngineBlock(benchmark::State& state, Motion motion, Form form)
 {
+    const bool plain = form == Form::kPlain;
     DelayMain dm;
     const auto path = static_cast<kdsp::SimdPath>(state.range(0));
     if (!plain && !dm.SetSimdPath(path)) {
         state.SkipWithError((std::string("this processor lacks ") + kdsp::SimdPathName(path)).c_str());
         return;
     }
-    state.SetLabel(plain ? "plain" : kdsp::SimdPathName(path));
+    dm.SetBlockSections(form == Form::kBlock);
+    state.SetLabel(plain ? "plain" : std::string(kdsp::SimdPathName(path)) + (form == Form::kBlock ? " block" : " step"));
     dm.SetStereo(1);
     dm.SetMaxDelayTime(8000.0f);
     dm.SetFs(kRate);
@@ -74,12 +79,15 @@ void EngineBlock(benchmark::State& state, Motion motion, bool plain)
     CountFrames(state);
 }
 
-void BM_DelayMainStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, false); }
-void BM_DelayMainModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, false); }
-void BM_DelayMainGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, false); }
-void BM_DelayMainPlainStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, true); }
-void BM_DelayMainPlainModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, true); }
-void BM_DelayMainPlainGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, true); }
+void BM_DelayMainStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, Form::kStep); }
+void BM_DelayMainModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, Form::kStep); }
+void BM_DelayMainGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, Form::kStep); }
+void BM_DelayMainBlockStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, Form::kBlock); }
+void BM_DelayMainBlockModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, Form::kBlock); }
+void BM_DelayMainBlockGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, Form::kBlock); }
+void BM_DelayMainPlainStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, Form::kPlain); }
+void BM_DelayMainPlainModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, Form::kPlain); }
+void BM_DelayMainPlainGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, Form::kPlain); }
 
 void BM_ConverterUpDown(benchmark::State& state)
 {
@@ -130,6 +138,9 @@ void BM_FilterCascade(benchmark::State& state)
 BENCHMARK(BM_DelayMainStatic)->ArgName("path")->DenseRange(0, 2);
 BENCHMARK(BM_DelayMainModulated)->ArgName("path")->DenseRange(0, 2);
 BENCHMARK(BM_DelayMainGliding)->ArgName("path")->DenseRange(0, 2);
+BENCHMARK(BM_DelayMainBlockStatic)->ArgName("path")->DenseRange(0, 2);
+BENCHMARK(BM_DelayMainBlockModulated)->ArgName("path")->DenseRange(0, 2);
+BENCHMARK(BM_DelayMainBlockGliding)->ArgName("path")->DenseRange(0, 2);
 BENCHMARK(BM_DelayMainPlainStatic)->Arg(0);
 BENCHMARK(BM_DelayMainPlainModulated)->Arg(0);
 BENCHMARK(BM_DelayMainPlainGliding)->Arg(0);

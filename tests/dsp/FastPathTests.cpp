@@ -173,6 +173,7 @@ TEST_P(EnginePath, MatchesThePlainFormOverLongRandomRuns)
             dm->SetFs(44100);
         }
         ASSERT_TRUE(fast.SetSimdPath(path));
+        fast.SetBlockSections(false); // the form that keeps the plain form's operations
         auto both = [&](auto apply) {
             apply(fast);
             apply(plain);
@@ -234,6 +235,7 @@ TEST_P(EnginePath, WetFiltersInTheLoopMatchTheCascadeAfterIt)
             dm->SetFeedBack(0.7f);
         }
         ASSERT_TRUE(fused.SetSimdPath(path));
+        fused.SetBlockSections(false); // the form that keeps the plain form's operations
         CBiquadFilter filters[2][4]; // [fused, plain][high L, high R, low L, low R]
         dsptest::Random rnd(11 + static_cast<uint64_t>(stereo));
         std::vector<double> inL(700), inR(700), fl(700), fr(700), pl(700), pr(700), hl(700), hr(700), ll(700), lr(700);

@@ -12,7 +12,7 @@ objdump -d --no-show-raw-insn -C "$1" | awk '
     wide = insn ~ /^(v[a-z0-9]+|k(mov|and|or|xor|not|test|ortest|shift|add|unpck|xnor)[a-z0-9]*|andn|bextr|bzhi|pdep|pext|mulx|rorx|sarx|shlx|shrx|blsi|blsr|blsmsk)([ \t]|$)/ \
         || insn ~ /%[yz]mm|%xmm(1[6-9]|2[0-9]|3[01])/
     if (!wide) next
-    if (fn ~ /DelayMain::Fused(Piece|Loop)<\(kdsp::SimdPath\)[12][,>]/) { if (!(fn in seen)) { seen[fn] = 1; loops++ } }
+    if (fn ~ /DelayMain::Fused(Piece|PieceIn|Loop)<\(kdsp::SimdPath\)[12][,>]/) { if (!(fn in seen)) { seen[fn] = 1; loops++ } }
     else if (!(fn in bad)) { bad[fn] = 1; bads++; print "baseline function with wider instructions: " fn }
   }
   END {

@@ -1,0 +1,205 @@
+#pragma once
+// The converter's two stereo sections as the engine's loop uses them, one frame (a
+// host sample and its three raised companions) at a time, in two forms:
+//  - step: sample by sample, the plain recursions' own operations (identical bits);
+//  - block: each output the loop needs computed straight from the frame's inputs and
+//    the section's history, with coefficients found once per block by running the
+//    recursion on each input alone. No output waits for the one before it, and the
+//    down section skips the one output nothing reads. The sums round differently, so
+//    the results differ from the step form in the last bits.
+// The block form takes a frame only while its inputs and the history are far below
+// overflow (NaN and infinities are not): then no value in either form can overflow,
+// since both sections are stable low-passes whose outputs stay within a small multiple
+// of their inputs, and the step form's guards would not act. Any other frame goes
+// through the step form, so NaN, infinities and values near overflow meet exactly the
+// same guards; the history it leaves is checked before the block form resumes.
+#include <emmintrin.h>
+
+#include "dsp/StereoBiquad.h"
+
+namespace kdsp {
+
+constexpr int kFrameSamples = 4;
+
+// Inputs and history below this in magnitude (summed) leave some 1e8 of headroom.
+inline __m128d FrameLimit() { return _mm_set1_pd(1e300); }
+
+inline __m128d Magnitude(__m128d v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
+
+// True when both lanes are below the limit (NaN is not).
+inline bool Below(__m128d magnitudes, __m128d limit) { return _mm_movemask_pd(_mm_cmplt_pd(magnitudes, limit)) == 3; }
+
+// The limit a section's frames are held to: FrameLimit() while its history is below
+// it, else zero, which no frame meets, until the step form has brought it down.
+inline __m128d LimitFor(__m128d historyMagnitudes)
+{
+    return _mm_and_pd(FrameLimit(), _mm_cmplt_pd(historyMagnitudes, FrameLimit()));
+}
+
+} // namespace kdsp
+
+// How one output of a block depends on the values it is computed from, per lane.
+struct FrameWeights {
+    // Runs the unguarded recursion of the lane's section (coefficients b0 b1 b2 a1 a2)
+    // from history (x1 x2 y1 y2) over four inputs.
+    static void Recurse(const double c[5], const double history[4], const double u[4], double y[4])
+    {
+        double x1 = history[0], x2 = history[1], y1 = history[2], y2 = history[3];
+        for (int j = 0; j < kdsp::kFrameSamples; ++j) {
+            y[j] = c[0] * u[j] + c[1] * x1 + c[2] * x2 - (c[4] * y2 + c[3] * y1);
+            x2 = x1;
+            x1 = u[j];
+            y2 = y1;
+            y1 = y[j];
+        }
+    }
+    // Response of the four outputs to value `which` alone: 0-3 the inputs, 4-7 the
+    // history x1 x2 y1 y2.
+    static void Response(const double c[5], int which, double y[4])
+    {
+        double history[4] = {}, u[4] = {};
+        if (which < 4) u[which] = 1.0;
+        else history[which - 4] = 1.0;
+        Recurse(c, history, u, y);
+    }
+    // The responses of both lanes' sections to each value listed: [lane][value][output].
+    template <int N> static void Of(const BiquadFilter& left, const BiquadFilter& right, const int (&which)[N], double (&w)[2][N][4])
+    {
+        const BiquadFilter* lanes[2] = {&left, &right};
+        for (int lane = 0; lane < 2; ++lane) {
+            const BiquadFilter& f = *lanes[lane];
+            const double c[5] = {f.b0, f.b1, f.b2, f.a1, f.a2};
+            for (int v = 0; v < N; ++v) Response(c, which[v], w[lane][v]);
+        }
+    }
+};
+
+// Step form: bit for bit the converter's sections.
+class StereoStepUp : public StereoBiquad {
+public:
+    using StereoBiquad::StereoBiquad;
+    void Begin() { m_zeros = ZeroProductsOf(); }
+    void Raise(__m128d x, __m128d* y) { RaiseFrame(x, m_zeros, y); }
+
+private:
+    ZeroProducts m_zeros{};
+};
+
+class StereoStepDown : public StereoBiquad {
+public:
+    using StereoBiquad::StereoBiquad;
+    void Begin() {}
+    // The first output of the frame, the one decimation keeps.
+    __m128d Lower(const __m128d* u)
+    {
+        const __m128d first = process(u[0]);
+        for (int j = 1; j < kdsp::kFrameSamples; ++j) process(u[j]);
+        return first;
+    }
+};
+
+// Block form of the up section: input x then three zeros, with the input history at
+// +0 (ZeroHistory), so each output is w_x x + w_1 y1 + w_2 y2.
+class StereoBlockUp : public StereoStepUp {
+public:
+    StereoBlockUp(BiquadFilter& left, BiquadFilter& right) : StereoStepUp(left, right)
+    {
+        double w[2][3][4];
+        FrameWeights::Of(left, right, {0, 6, 7}, w); // x, y1, y2
+        for (int j = 0; j < kdsp::kFrameSamples; ++j)
+            for (int v = 0; v < 3; ++v) m_w[j][v] = _mm_set_pd(w[1][v][j], w[0][v][j]);
+    }
+
+    void Begin()
+    {
+        StereoStepUp::Begin();
+        Check();
+    }
+
+    void Raise(__m128d x, __m128d* y)
+    {
+        if (__builtin_expect(!kdsp::Below(kdsp::Magnitude(x), m_limit), 0)) {
+            StereoStepUp::Raise(x, y);
+            Check();
+            return;
+        }
+        for (int j = 0; j < kdsp::kFrameSamples; ++j)
+            y[j] = _mm_add_pd(_mm_mul_pd(m_w[j][0], x), _mm_add_pd(_mm_mul_pd(m_w[j][1], m_y1), _mm_mul_pd(m_w[j][2], m_y2)));
+        m_y2 = y[2];
+        m_y1 = y[3];
+    }
+
+private:
+    void Check() { m_limit = kdsp::LimitFor(_mm_add_pd(kdsp::Magnitude(m_y1), kdsp::Magnitude(m_y2))); }
+
+    __m128d m_w[kdsp::kFrameSamples][3]; // [output][x, y1, y2]
+    __m128d m_limit = _mm_setzero_pd();
+};
+
+// Block form of the down section: the first output (kept) and the last two (the next
+// frame's history) from the four inputs and the history x1 x2 y1 y2.
+class StereoBlockDown : public StereoStepDown {
+public:
+    StereoBlockDown(BiquadFilter& left, BiquadFilter& right) : StereoStepDown(left, right)
+    {
+        double w[2][8][4];
+        FrameWeights::Of(left, right, {0, 1, 2, 3, 4, 5, 6, 7}, w);
+        for (int v = 0; v < 8; ++v) {
+            m_first[v] = _mm_set_pd(w[1][v][0], w[0][v][0]);
+            m_third[v] = _mm_set_pd(w[1][v][2], w[0][v][2]);
+            m_fourth[v] = _mm_set_pd(w[1][v][3], w[0][v][3]);
+        }
+    }
+
+    void Begin() { Check(); }
+
+    __m128d Lower(const __m128d* u)
+    {
+        const __m128d size = _mm_add_pd(_mm_add_pd(kdsp::Magnitude(u[0]), kdsp::Magnitude(u[1])),
+                                        _mm_add_pd(kdsp::Magnitude(u[2]), kdsp::Magnitude(u[3])));
+        if (__builtin_expect(!kdsp::Below(size, m_limit), 0)) {
+            const __m128d first = StereoStepDown::Lower(u);
+            Check();
+            return first;
+        }
+        // The history's share, then the inputs' (the first output reads u0 only, the
+        // third u0-u2: the later inputs' weights are zero).
+        const __m128d h[4] = {m_x1, m_x2, m_y1, m_y2};
+        const __m128d first = _mm_add_pd(_mm_mul_pd(m_first[0], u[0]), Weighted(m_first + 4, h));
+        const __m128d third = _mm_add_pd(
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(m_third[0], u[0]), _mm_mul_pd(m_third[1], u[1])), _mm_mul_pd(m_third[2], u[2])),
+            Weighted(m_third + 4, h));
+        const __m128d fourth = _mm_add_pd(Weighted(m_fourth, u), Weighted(m_fourth + 4, h));
+        m_x2 = u[2];
+        m_x1 = u[3];
+        m_y2 = third;
+        m_y1 = fourth;
+        return first;
+    }
+
+private:
+    void Check()
+    {
+        m_limit = kdsp::LimitFor(_mm_add_pd(_mm_add_pd(kdsp::Magnitude(m_x1), kdsp::Magnitude(m_x2)),
+                                            _mm_add_pd(kdsp::Magnitude(m_y1), kdsp::Magnitude(m_y2))));
+    }
+
+    static __m128d Weighted(const __m128d* w, const __m128d* v)
+    {
+        return _mm_add_pd(_mm_add_pd(_mm_mul_pd(w[0], v[0]), _mm_mul_pd(w[1], v[1])),
+                          _mm_add_pd(_mm_mul_pd(w[2], v[2]), _mm_mul_pd(w[3], v[3])));
+    }
+
+    __m128d m_first[8], m_third[8], m_fourth[8]; // [u0 u1 u2 u3 x1 x2 y1 y2]
+    __m128d m_limit = _mm_setzero_pd();
+};
+
+// The two forms, as the engine's loop takes them.
+struct StepSections {
+    using Up = StereoStepUp;
+    using Down = StereoStepDown;
+};
+struct BlockSections {
+    using Up = StereoBlockUp;
+    using Down = StereoBlockDown;
+};
