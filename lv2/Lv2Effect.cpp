@@ -64,6 +64,7 @@ void KestruneLv2::ReadFeatures(const LV2_Feature* const* features)
         m_uris.programs = id(kLv2ProgramsKey);
         m_messages.Map(map);
         m_map = map;
+        lv2_atom_forge_init(&m_forge, map);
         m_mapped = true;
     }
     if (!map || !options) return;

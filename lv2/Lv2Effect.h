@@ -95,6 +95,9 @@ private:
     bool m_hasTempo = false;
 
     LV2_URID_Map* m_map = nullptr;
+    // Initialised once with the host's map: mapping is not real-time safe, so run() only
+    // points the forge at the block's buffer.
+    LV2_Atom_Forge m_forge {};
     const LV2_Worker_Schedule* m_worker = nullptr;
     PanelShown m_shown;
     bool m_sendPanel = true;

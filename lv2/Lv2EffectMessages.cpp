@@ -86,8 +86,7 @@ LV2_Worker_Status KestruneLv2::WorkResponse(uint32_t size, const void* data)
 void KestruneLv2::WriteNotify()
 {
     if (!m_notify || !m_map) return;
-    LV2_Atom_Forge forge;
-    lv2_atom_forge_init(&forge, m_map);
+    LV2_Atom_Forge& forge = m_forge;
     // The host gives the buffer's capacity as the sequence's size.
     const uint32_t capacity = m_notify->atom.size;
     lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(m_notify), capacity);

@@ -158,6 +158,7 @@ TEST(RealTime, Lv2RunNeverAllocates)
     float* ports = wiring.ports;
     auto run = [&](uint32_t frames) { wiring.Run(frames); };
 
+    const long mapCalls = urids.FeatureMapCalls();
     CountAllocations counter;
     run(1024);
     for (int i = 0; i < kNumParams; ++i) {
@@ -171,6 +172,7 @@ TEST(RealTime, Lv2RunNeverAllocates)
     EXPECT_EQ(counter.Count(), 0);
     EXPECT_GT(counter.LockCalls(), 0);
     EXPECT_EQ(counter.DistinctMutexes(), 1) << "only the effect's own lock";
+    EXPECT_EQ(urids.FeatureMapCalls(), mapCalls) << "no URI mapped while running: the host's map may lock";
     EXPECT_EQ(jobs, kNumParams + 3) << "every block handed the save to the worker";
     EXPECT_GT(wiring.messages, 0) << "the panel heard of the changes";
     fx.Deactivate();

@@ -96,6 +96,10 @@ private:
     LV2_Feature m_mapFeature, m_unmapFeature, m_optionsFeature, m_workerFeature;
     LV2_Worker_Schedule m_schedule;
     const LV2_Feature* m_features[5];
+    // The atom input's forge, initialised once (kept out of this header: X11's Bool macro
+    // breaks the forge's declaration where both are included).
+    struct InputForge;
+    std::unique_ptr<InputForge> m_forge;
     std::vector<uint64_t> m_sequence; // the atom input, 64-bit aligned
     std::vector<uint64_t> m_output; // the atom output
     std::vector<std::vector<uint8_t>> m_pendingAtoms, m_sent, m_jobs, m_responses;

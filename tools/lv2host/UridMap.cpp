@@ -3,7 +3,11 @@
 UridMap::UridMap()
 {
     m_map.handle = this;
-    m_map.map = [](LV2_URID_Map_Handle handle, const char* uri) { return static_cast<UridMap*>(handle)->Map(uri); };
+    m_map.map = [](LV2_URID_Map_Handle handle, const char* uri) {
+        auto* self = static_cast<UridMap*>(handle);
+        ++self->m_featureMapCalls;
+        return self->Map(uri);
+    };
     m_unmap.handle = this;
     m_unmap.unmap = [](LV2_URID_Unmap_Handle handle, LV2_URID urid) {
         return static_cast<UridMap*>(handle)->Unmap(urid);
