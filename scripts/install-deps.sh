@@ -10,7 +10,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps sox libsox-fmt-all
-  lv2-dev liblilv-dev lilv-utils
+  lv2-dev liblilv-dev lilv-utils jalv jackd2 x11-utils
   lintian
 )
 packages+=("$@")
