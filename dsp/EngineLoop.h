@@ -53,6 +53,16 @@ struct DelayMain::OscillatorSteering {
     {
     }
     double Next() { return current = kdsp::ClampPosition(osc.Process() * amplitude + centre); }
+    // Next() four times, the positions in two pairs.
+    void NextFrame(__m128d& p01, __m128d& p23)
+    {
+        __m128d v01, v23;
+        osc.ProcessFrame(v01, v23);
+        const __m128d a = _mm_set1_pd(amplitude), c = _mm_set1_pd(centre);
+        p01 = kdsp::ClampPositions(_mm_add_pd(_mm_mul_pd(v01, a), c));
+        p23 = kdsp::ClampPositions(_mm_add_pd(_mm_mul_pd(v23, a), c));
+        current = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
+    }
     void Store()
     {
         osc.Store();
@@ -70,6 +80,12 @@ struct DelayMain::OscillatorSteering {
 struct DelayMain::SteeringCopy {
     explicit SteeringCopy(Steering& s) : steering(s), copy(s), glider(copy.glideOsc), modulator(copy.modOsc) {}
     double Next() { return copy.Step(glider, modulator); }
+    void NextFrame(__m128d& p01, __m128d& p23)
+    {
+        const double a = Next(), b = Next(), c = Next(), d = Next();
+        p01 = _mm_set_pd(b, a);
+        p23 = _mm_set_pd(d, c);
+    }
     void Store()
     {
         glider.Store();
@@ -180,10 +196,25 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     }
     up.Begin();
     down.Begin();
+    // The steering and the taps run one frame ahead of the line (StereoLine::Locate).
+    StereoLine::FrameTaps taps[2];
+    int ahead = 0;
+    if (k < n) {
+        __m128d p01, p23;
+        steer.NextFrame(p01, p23);
+        line.Locate(p01, p23, taps[ahead]);
+    }
     for (; k < n; ++k) {
         __m128d raised[kFactor];
         up.Raise(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
-        for (int j = 0; j < kFactor; ++j) raised[j] = line.Process<Filled>(raised[j], steer.Next());
+        const int here = ahead;
+        ahead ^= 1;
+        if (k + 1 < n) {
+            __m128d p01, p23;
+            steer.NextFrame(p01, p23);
+            line.Locate(p01, p23, taps[ahead]);
+        }
+        line.template ProcessLocated<Path, Filled>(raised, taps[here]);
         const __m128d y = post.Step(down.Lower(raised));
         _mm_store_sd(outL + k, y);
         _mm_storeh_pd(outR + k, y);

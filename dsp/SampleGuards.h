@@ -51,4 +51,7 @@ inline double ClampPosition(double p)
     return -1.0;
 }
 
+// ClampPosition on both lanes: the operand order sends NaN to -1.
+inline __m128d ClampPositions(__m128d p) { return _mm_max_pd(_mm_min_pd(_mm_set1_pd(1.0), p), _mm_set1_pd(-1.0)); }
+
 } // namespace kdsp

@@ -6,8 +6,12 @@
 // it back to the line.
 #include <emmintrin.h>
 
+#include <type_traits>
+
 #include "dsp/CKestrune.h"
 #include "dsp/SampleGuards.h"
+#include "dsp/SimdPath.h"
+#include "dsp/StereoFrameSections.h"
 
 class StereoLine {
 public:
@@ -18,9 +22,24 @@ public:
         : m_line(line), m_samples(line.m_buf.get()),
           m_y(_mm_set_pd(line.m_yR, line.m_yL)), m_g(_mm_set1_pd(line.m_g)), m_span(line.m_span),
           m_lastPos(line.m_lastPos), m_zeroDelayTap(line.ZeroDelayTap()), m_n(line.m_n), m_r(line.m_r), m_w(line.m_w),
-          m_written(line.m_written)
+          m_written(line.m_written), m_frames(m_n >= kdsp::kFrameSamples && m_n < kMaxFrameLine),
+          m_aheadPos(m_lastPos), m_aheadR(m_r), m_aheadW(m_w)
     {
     }
+
+    // A frame's taps, found a frame ahead and read back when the frame runs, so they
+    // wait in memory rather than in registers: where each sample reads (F, the
+    // position's whole samples, as in LocateAt), weights, which samples' positions move
+    // (bit k for sample k), and the positions themselves for Process() where the frame
+    // cannot run as one (located false).
+    struct FrameTaps {
+        alignas(16) int32_t whole[4];
+        alignas(16) double weight[4];
+        alignas(16) double pos[4];
+        int moving;
+        bool located;
+        double lastPos;
+    };
 
     // True once every sample of the line has been written since the last sizing or
     // reset: from then on no read needs the written-samples test.
@@ -48,7 +67,46 @@ public:
         if (!Filled && m_written < m_n) ++m_written;
         if (++m_r >= m_n) m_r = 0;
         if (++m_w >= m_n) m_w = 0;
+        m_aheadPos = m_lastPos;
+        m_aheadR = m_r;
+        m_aheadW = m_w;
         return m_y;
+    }
+
+    // Four raised samples at once, in two steps. Locate() finds where each of a frame's
+    // samples reads, for all four together (the lanes do LocateAt's operations, so the
+    // taps are its taps); it may run a frame ahead of ProcessLocated(), which runs the
+    // samples one after the other as Process() does. Located ahead, the reads' addresses
+    // are known well before they are needed, and the line's work no longer waits on the
+    // oscillator's. A frame with a special tap, a non-finite result, a line too small or
+    // too large for the lanes, or the read base at the end (where a reset leaves it)
+    // goes through Process(), sample by sample, out of line: inlined, it would keep the
+    // line's state out of registers in the common case.
+    void Locate(__m128d pos01, __m128d pos23, FrameTaps& taps)
+    {
+        _mm_store_pd(taps.pos, pos01);
+        _mm_store_pd(taps.pos + 2, pos23);
+        const __m128d p01 = kdsp::ClampPositions(pos01), p23 = kdsp::ClampPositions(pos23);
+        taps.located = m_frames && m_aheadR < m_n && LocateAt(p01, p23, taps);
+        m_aheadPos = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
+        m_aheadR = Advanced(m_aheadR);
+        m_aheadW = Advanced(m_aheadW);
+    }
+    template <kdsp::SimdPath Path, bool Filled> void ProcessLocated(__m128d* x, const FrameTaps& taps)
+    {
+        if (__builtin_expect(taps.located && RunFrame<Filled>(x, taps), 1)) return;
+        Store();
+        __m128d frame[4] = {x[0], x[1], x[2], x[3]};
+        SampleBySample<Path, Filled>(m_line, frame, taps.pos);
+        Each([&](auto k) { x[k] = frame[k]; });
+        Reload();
+    }
+    // Both steps for one frame.
+    template <kdsp::SimdPath Path, bool Filled = false> void ProcessFrame(__m128d* x, __m128d pos01, __m128d pos23)
+    {
+        FrameTaps taps;
+        Locate(pos01, pos23, taps);
+        ProcessLocated<Path, Filled>(x, taps);
     }
 
     void Store()
@@ -62,10 +120,120 @@ public:
     }
 
 private:
+    // Built once per path of the engine loop (its name carries the path).
+    template <kdsp::SimdPath Path, bool Filled>
+    __attribute__((noinline)) static void SampleBySample(CKestrune& l, __m128d* x, const double* pos)
+    {
+        StereoLine line(l);
+        for (int j = 0; j < kdsp::kFrameSamples; ++j) x[j] = line.Process<Filled>(x[j], pos[j]);
+        line.Store();
+    }
+
+    // The running state back from the line, after Store() and work on the line itself.
+    void Reload()
+    {
+        m_y = _mm_set_pd(m_line.m_yR, m_line.m_yL);
+        m_lastPos = m_line.m_lastPos;
+        m_r = m_line.m_r;
+        m_w = m_line.m_w;
+        m_written = m_line.m_written;
+    }
+
+    // Byte offsets of a pair of samples stay 32-bit integers.
+    static constexpr int64_t kMaxFrameLine = int64_t{1} << 26;
+
+
+    // LocateAt on four clamped positions from the state ahead; false if one of them is a
+    // special tap.
+    bool LocateAt(__m128d p01, __m128d p23, FrameTaps& taps) const
+    {
+        const __m128d one = _mm_set1_pd(1.0);
+        // Each position against the one before it: !(p == last).
+        const __m128d last01 = _mm_unpacklo_pd(_mm_set_sd(m_aheadPos), p01), last23 = _mm_shuffle_pd(p01, p23, 1);
+        const __m128d moving01 = _mm_cmpneq_pd(p01, last01), moving23 = _mm_cmpneq_pd(p23, last23);
+        taps.moving = _mm_movemask_pd(moving01) | _mm_movemask_pd(moving23) << 2;
+        taps.lastPos = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
+        // x = (p + 1) span lies in 0..n, so truncation to 32 bits is floor.
+        const __m128d span = _mm_set1_pd(m_span);
+        const __m128d x01 = _mm_mul_pd(_mm_add_pd(p01, one), span), x23 = _mm_mul_pd(_mm_add_pd(p23, one), span);
+        const __m128i f01 = _mm_cvttpd_epi32(x01), f23 = _mm_cvttpd_epi32(x23);
+        const __m128i f = _mm_unpacklo_epi64(f01, f23);
+        const __m128i n = _mm_set1_epi32(static_cast<int32_t>(m_n));
+        const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), _mm_set1_epi32(m_zeroDelayTap ? -1 : 0));
+        if (_mm_movemask_epi8(_mm_or_si128(atStart, _mm_cmpeq_epi32(f, n))) != 0) return false;
+        _mm_store_si128(reinterpret_cast<__m128i*>(taps.whole), f);
+        // Weights: frac / (2 - frac) where the position moves, 1 - frac where it holds.
+        const __m128d frac01 = _mm_sub_pd(x01, _mm_cvtepi32_pd(f01)), frac23 = _mm_sub_pd(x23, _mm_cvtepi32_pd(f23));
+        const __m128d two = _mm_set1_pd(2.0);
+        _mm_store_pd(taps.weight, Select(moving01, _mm_div_pd(frac01, _mm_sub_pd(two, frac01)), _mm_sub_pd(one, frac01)));
+        _mm_store_pd(taps.weight + 2, Select(moving23, _mm_div_pd(frac23, _mm_sub_pd(two, frac23)), _mm_sub_pd(one, frac23)));
+        return true;
+    }
+
+    // The frame's four samples; false, with nothing kept, if one of them is not finite
+    // (the guard's case: then Process() does them again, guards and all). What the
+    // frame overwrites is kept until then: a sample may read a pair that a later
+    // sample of the frame writes.
+    template <bool Filled> bool RunFrame(__m128d* x, const FrameTaps& taps)
+    {
+        const __m128d y0 = m_y;
+        const int64_t written0 = m_written, r0 = m_r, w0 = m_w;
+        __m128d before[4], y[4];
+        for (int k = 0; k < kdsp::kFrameSamples; ++k) before[k] = _mm_load_pd(m_samples + 2 * Wrapped(w0 + k));
+        for (int k = 0; k < kdsp::kFrameSamples; ++k) {
+            // LocateAt's indices: i = r - F, one length on when below 0; j = i - 1, one
+            // length on when i <= 0.
+            int64_t i = m_r - taps.whole[k];
+            if (i < 0) i += m_n;
+            const int64_t j = i <= 0 ? i - 1 + m_n : i - 1;
+            const __m128d newer = Load<Filled>(i), older = Load<Filled>(j);
+            const __m128d w = _mm_load1_pd(taps.weight + k);
+            m_y = y[k] = (taps.moving >> k & 1) ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
+                                                : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, m_y), w), older);
+            _mm_store_pd(m_samples + 2 * m_w, _mm_add_pd(_mm_mul_pd(m_y, m_g), x[k]));
+            if (!Filled && m_written < m_n) ++m_written;
+            if (++m_r >= m_n) m_r = 0;
+            if (++m_w >= m_n) m_w = 0;
+        }
+        // v - v is 0 for every finite v, NaN otherwise.
+        const __m128d d = _mm_add_pd(_mm_add_pd(_mm_sub_pd(y[0], y[0]), _mm_sub_pd(y[1], y[1])),
+                                     _mm_add_pd(_mm_sub_pd(y[2], y[2]), _mm_sub_pd(y[3], y[3])));
+        if (__builtin_expect(_mm_movemask_pd(_mm_cmpunord_pd(d, d)) != 0, 0)) {
+            for (int k = 0; k < kdsp::kFrameSamples; ++k) _mm_store_pd(m_samples + 2 * Wrapped(w0 + k), before[k]);
+            m_y = y0;
+            m_written = written0;
+            m_r = r0;
+            m_w = w0;
+            return false;
+        }
+        m_lastPos = taps.lastPos;
+        for (int k = 0; k < kdsp::kFrameSamples; ++k) x[k] = y[k];
+        return true;
+    }
+
+    // f(k) for the samples k of a frame in order, k a constant (the lanes are chosen by it).
+    template <class F> static void Each(F f)
+    {
+        f(std::integral_constant<int, 0>());
+        f(std::integral_constant<int, 1>());
+        f(std::integral_constant<int, 2>());
+        f(std::integral_constant<int, 3>());
+    }
+
+    static __m128d Select(__m128d mask, __m128d a, __m128d b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
+    int64_t Wrapped(int64_t k) const { return k >= m_n ? k - m_n : k; }
+    // An index four samples on: from the end (n, after a reset) the next is 0.
+    int64_t Advanced(int64_t k) const { return k >= m_n ? kdsp::kFrameSamples - 1 : k + kdsp::kFrameSamples >= m_n ? k + kdsp::kFrameSamples - m_n : k + kdsp::kFrameSamples; }
+
     // Unwritten samples read as silence, as in CKestrune::Fetch.
     template <bool Filled> __m128d Load(int64_t k) const
     {
         return Filled || k < m_written ? _mm_load_pd(m_samples + 2 * k) : _mm_setzero_pd();
+    }
+    double* At(int32_t offset) const { return reinterpret_cast<double*>(reinterpret_cast<char*>(m_samples) + offset); }
+    template <bool Filled> __m128d LoadAt(int32_t offset) const
+    {
+        return Filled || offset < 16 * m_written ? _mm_load_pd(At(offset)) : _mm_setzero_pd();
     }
 
     CKestrune& m_line;
@@ -76,4 +244,8 @@ private:
     double m_lastPos;
     bool m_zeroDelayTap; // invariant while the line is in registers
     int64_t m_n, m_r, m_w, m_written;
+    bool m_frames; // the line suits frames
+    // The state as of the last frame located, which may be one frame ahead.
+    double m_aheadPos;
+    int64_t m_aheadR, m_aheadW;
 };

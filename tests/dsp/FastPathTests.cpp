@@ -69,25 +69,45 @@ TEST(FastPath, StereoLineMatchesProcessST)
     }
     dsptest::Random rnd(5);
     double pos = 0.0;
-    long k = 0, held = 0;
+    long k = 0, held = 0, frames = 0;
+    auto nextPosition = [&] {
+        if (rnd.Int(0, 3) != 0) {
+            const int pick = rnd.Int(0, 20);
+            pos = pick == 0   ? std::numeric_limits<double>::quiet_NaN()
+                  : pick == 1 ? 1.0
+                  : pick == 2 ? -1.0
+                              : rnd.Uniform(-1.2, 1.2);
+        } else {
+            ++held;
+        }
+        return pos;
+    };
     for (int block = 0; block < 400; ++block) {
         StereoLine pair(fast);
         const int n = rnd.Int(1, 500);
-        for (int s = 0; s < n; ++s, ++k) {
-            double io[2] = {Sample(rnd), Sample(rnd)}, lanes[2];
-            if (rnd.Int(0, 3) != 0) {
-                const int pick = rnd.Int(0, 20);
-                pos = pick == 0   ? std::numeric_limits<double>::quiet_NaN()
-                      : pick == 1 ? 1.0
-                      : pick == 2 ? -1.0
-                                  : rnd.Uniform(-1.2, 1.2);
-            } else {
-                ++held;
+        for (int s = 0; s < n;) {
+            // A frame of four at a time (ProcessFrame) or one (Process).
+            const int count = s + 4 <= n && rnd.Int(0, 1) == 0 ? 4 : 1;
+            double io[4][2], pos4[4], lanes[4][2];
+            __m128d x[4];
+            for (int j = 0; j < count; ++j) {
+                io[j][0] = Sample(rnd);
+                io[j][1] = Sample(rnd);
+                pos4[j] = nextPosition();
+                x[j] = _mm_set_pd(io[j][1], io[j][0]);
             }
-            _mm_storeu_pd(lanes, pair.Process(_mm_set_pd(io[1], io[0]), pos));
-            plain.ProcessST(io, io, pos);
-            ASSERT_EQ(dsptest::Bits(lanes[0]), dsptest::Bits(io[0])) << k;
-            ASSERT_EQ(dsptest::Bits(lanes[1]), dsptest::Bits(io[1])) << k;
+            if (count == 4) {
+                pair.ProcessFrame<kdsp::SimdPath::kBaseline>(x, _mm_loadu_pd(pos4), _mm_loadu_pd(pos4 + 2));
+                ++frames;
+            } else {
+                x[0] = pair.Process(x[0], pos4[0]);
+            }
+            for (int j = 0; j < count; ++j, ++s, ++k) {
+                _mm_storeu_pd(lanes[j], x[j]);
+                plain.ProcessST(io[j], io[j], pos4[j]);
+                ASSERT_EQ(dsptest::Bits(lanes[j][0]), dsptest::Bits(io[j][0])) << k;
+                ASSERT_EQ(dsptest::Bits(lanes[j][1]), dsptest::Bits(io[j][1])) << k;
+            }
         }
         pair.Store();
         EXPECT_EQ(fast.GetWriteIndex(), plain.GetWriteIndex());
@@ -97,6 +117,7 @@ TEST(FastPath, StereoLineMatchesProcessST)
         }
     }
     EXPECT_GT(held, 10000);
+    EXPECT_GT(frames, 10000);
 }
 
 // The up section's frame of one sample and three inserted zeros against four calls of
