@@ -214,8 +214,8 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
             steer.NextFrame(p01, p23);
             line.Locate(p01, p23, taps[ahead]);
         }
-        line.template ProcessLocated<Path, Filled>(raised, taps[here]);
-        const __m128d y = post.Step(down.Lower(raised));
+        const bool small = line.template ProcessLocated<Path, Filled>(raised, taps[here]);
+        const __m128d y = post.Step(down.Lower(raised, small));
         _mm_store_sd(outL + k, y);
         _mm_storeh_pd(outR + k, y);
     }

@@ -89,8 +89,9 @@ class StereoStepDown : public StereoBiquad {
 public:
     using StereoBiquad::StereoBiquad;
     void Begin() {}
-    // The first output of the frame, the one decimation keeps.
-    __m128d Lower(const __m128d* u)
+    // The first output of the frame, the one decimation keeps. small: the inputs'
+    // InputSize() is below kdsp::FrameLimit(), as the caller has found.
+    __m128d Lower(const __m128d* u, bool /*small*/ = false)
     {
         const __m128d first = process(u[0]);
         for (int j = 1; j < kdsp::kFrameSamples; ++j) process(u[j]);
@@ -153,11 +154,16 @@ public:
 
     void Begin() { Check(); }
 
-    __m128d Lower(const __m128d* u)
+    // The magnitudes of a frame's inputs, summed (NaN if one is NaN).
+    static __m128d InputSize(const __m128d* u)
     {
-        const __m128d size = _mm_add_pd(_mm_add_pd(kdsp::Magnitude(u[0]), kdsp::Magnitude(u[1])),
-                                        _mm_add_pd(kdsp::Magnitude(u[2]), kdsp::Magnitude(u[3])));
-        if (__builtin_expect(!kdsp::Below(size, m_limit), 0)) {
+        return _mm_add_pd(_mm_add_pd(kdsp::Magnitude(u[0]), kdsp::Magnitude(u[1])),
+                          _mm_add_pd(kdsp::Magnitude(u[2]), kdsp::Magnitude(u[3])));
+    }
+
+    __m128d Lower(const __m128d* u, bool small = false)
+    {
+        if (__builtin_expect(!(small && m_historySmall) && !kdsp::Below(InputSize(u), m_limit), 0)) {
             const __m128d first = StereoStepDown::Lower(u);
             Check();
             return first;
@@ -182,6 +188,7 @@ private:
     {
         m_limit = kdsp::LimitFor(_mm_add_pd(_mm_add_pd(kdsp::Magnitude(m_x1), kdsp::Magnitude(m_x2)),
                                             _mm_add_pd(kdsp::Magnitude(m_y1), kdsp::Magnitude(m_y2))));
+        m_historySmall = _mm_movemask_pd(_mm_cmpeq_pd(m_limit, _mm_setzero_pd())) == 0;
     }
 
     static __m128d Weighted(const __m128d* w, const __m128d* v)
@@ -192,6 +199,7 @@ private:
 
     __m128d m_first[8], m_third[8], m_fourth[8]; // [u0 u1 u2 u3 x1 x2 y1 y2]
     __m128d m_limit = _mm_setzero_pd();
+    bool m_historySmall = false; // m_limit is FrameLimit() in both lanes
 };
 
 // The two forms, as the engine's loop takes them.

@@ -87,26 +87,30 @@ public:
         _mm_store_pd(taps.pos, pos01);
         _mm_store_pd(taps.pos + 2, pos23);
         const __m128d p01 = kdsp::ClampPositions(pos01), p23 = kdsp::ClampPositions(pos23);
-        taps.located = m_frames && m_aheadR < m_n && LocateAt(p01, p23, taps);
+        // The read base one behind the write index (as it stays after the first sample
+        // after a reset) lets LocateAt rule out reads of what the frame overwrites.
+        taps.located = m_frames && m_aheadR < m_n && Wrapped(m_aheadR + 1) == m_aheadW && LocateAt(p01, p23, taps);
         m_aheadPos = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
         m_aheadR = Advanced(m_aheadR);
         m_aheadW = Advanced(m_aheadW);
     }
-    template <kdsp::SimdPath Path, bool Filled> void ProcessLocated(__m128d* x, const FrameTaps& taps)
+    // True where the frame ran as one, its outputs summing to below kdsp::FrameLimit().
+    template <kdsp::SimdPath Path, bool Filled> bool ProcessLocated(__m128d* x, const FrameTaps& taps)
     {
-        if (__builtin_expect(taps.located && RunFrame<Filled>(x, taps), 1)) return;
+        if (__builtin_expect(taps.located && RunFrame<Filled>(x, taps), 1)) return true;
         Store();
         __m128d frame[4] = {x[0], x[1], x[2], x[3]};
         SampleBySample<Path, Filled>(m_line, frame, taps.pos);
         Each([&](auto k) { x[k] = frame[k]; });
         Reload();
+        return false;
     }
-    // Both steps for one frame.
-    template <kdsp::SimdPath Path, bool Filled = false> void ProcessFrame(__m128d* x, __m128d pos01, __m128d pos23)
+    // Both steps for one frame; as ProcessLocated.
+    template <kdsp::SimdPath Path, bool Filled = false> bool ProcessFrame(__m128d* x, __m128d pos01, __m128d pos23)
     {
         FrameTaps taps;
         Locate(pos01, pos23, taps);
-        ProcessLocated<Path, Filled>(x, taps);
+        return ProcessLocated<Path, Filled>(x, taps);
     }
 
     void Store()
@@ -158,9 +162,14 @@ private:
         const __m128d x01 = _mm_mul_pd(_mm_add_pd(p01, one), span), x23 = _mm_mul_pd(_mm_add_pd(p23, one), span);
         const __m128i f01 = _mm_cvttpd_epi32(x01), f23 = _mm_cvttpd_epi32(x23);
         const __m128i f = _mm_unpacklo_epi64(f01, f23);
-        const __m128i n = _mm_set1_epi32(static_cast<int32_t>(m_n));
+        // With the read base one behind the write index, a sample's taps lie F + 1 and
+        // F + 2 behind the pair it writes. F > n - 6 reaches pairs that this or a later
+        // sample of the frame overwrites (F = n, the full-length tap, among them): such
+        // frames, and the zero-delay tap (F = 0), are left to Process(). A frame then
+        // never reads what it writes, and RunFrame may redo it from the line as it is.
         const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), _mm_set1_epi32(m_zeroDelayTap ? -1 : 0));
-        if (_mm_movemask_epi8(_mm_or_si128(atStart, _mm_cmpeq_epi32(f, n))) != 0) return false;
+        const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, _mm_set1_epi32(static_cast<int32_t>(m_n) - 6)));
+        if (_mm_movemask_epi8(special) != 0) return false;
         _mm_store_si128(reinterpret_cast<__m128i*>(taps.whole), f);
         // Weights: frac / (2 - frac) where the position moves, 1 - frac where it holds.
         const __m128d frac01 = _mm_sub_pd(x01, _mm_cvtepi32_pd(f01)), frac23 = _mm_sub_pd(x23, _mm_cvtepi32_pd(f23));
@@ -170,16 +179,15 @@ private:
         return true;
     }
 
-    // The frame's four samples; false, with nothing kept, if one of them is not finite
-    // (the guard's case: then Process() does them again, guards and all). What the
-    // frame overwrites is kept until then: a sample may read a pair that a later
-    // sample of the frame writes.
+    // The frame's four samples; false, with nothing kept, unless their magnitudes sum
+    // to below kdsp::FrameLimit() (so none is NaN or infinite, the guard's case): then
+    // Process() does them again, guards and all. True tells the down section that its
+    // inputs meet its limit.
     template <bool Filled> bool RunFrame(__m128d* x, const FrameTaps& taps)
     {
         const __m128d y0 = m_y;
         const int64_t written0 = m_written, r0 = m_r, w0 = m_w;
-        __m128d before[4], y[4];
-        for (int k = 0; k < kdsp::kFrameSamples; ++k) before[k] = _mm_load_pd(m_samples + 2 * Wrapped(w0 + k));
+        __m128d y[4];
         for (int k = 0; k < kdsp::kFrameSamples; ++k) {
             // LocateAt's indices: i = r - F, one length on when below 0; j = i - 1, one
             // length on when i <= 0.
@@ -195,11 +203,7 @@ private:
             if (++m_r >= m_n) m_r = 0;
             if (++m_w >= m_n) m_w = 0;
         }
-        // v - v is 0 for every finite v, NaN otherwise.
-        const __m128d d = _mm_add_pd(_mm_add_pd(_mm_sub_pd(y[0], y[0]), _mm_sub_pd(y[1], y[1])),
-                                     _mm_add_pd(_mm_sub_pd(y[2], y[2]), _mm_sub_pd(y[3], y[3])));
-        if (__builtin_expect(_mm_movemask_pd(_mm_cmpunord_pd(d, d)) != 0, 0)) {
-            for (int k = 0; k < kdsp::kFrameSamples; ++k) _mm_store_pd(m_samples + 2 * Wrapped(w0 + k), before[k]);
+        if (__builtin_expect(!kdsp::Below(StereoBlockDown::InputSize(y), kdsp::FrameLimit()), 0)) {
             m_y = y0;
             m_written = written0;
             m_r = r0;
