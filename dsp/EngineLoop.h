@@ -196,28 +196,30 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     }
     up.Begin();
     down.Begin();
-    // The steering and the taps run one frame ahead of the line (StereoLine::Locate).
-    StereoLine::FrameTaps taps[2];
-    int ahead = 0;
-    if (k < n) {
+    // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate),
+    // each early enough that no step waits for the oscillator's chain of rotations.
+    StereoLine::FrameTaps taps[3];
+    auto steerInto = [&](StereoLine::FrameTaps& t) {
         __m128d p01, p23;
         steer.NextFrame(p01, p23);
-        line.Locate(p01, p23, taps[ahead]);
+        _mm_store_pd(t.pos, p01);
+        _mm_store_pd(t.pos + 2, p23);
+    };
+    if (k < n) {
+        steerInto(taps[0]);
+        line.Locate(taps[0]);
     }
-    for (; k < n; ++k) {
+    if (k + 1 < n) steerInto(taps[1]);
+    for (int here = 0; k < n; ++k, here = here == 2 ? 0 : here + 1) {
+        const int next = here == 2 ? 0 : here + 1, after = next == 2 ? 0 : next + 1;
+        if (k + 2 < n) steerInto(taps[after]);
         __m128d raised[kFactor];
         up.Raise(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
-        const int here = ahead;
-        ahead ^= 1;
-        if (k + 1 < n) {
-            __m128d p01, p23;
-            steer.NextFrame(p01, p23);
-            line.Locate(p01, p23, taps[ahead]);
-        }
         const bool small = line.template ProcessLocated<Path, Filled>(raised, taps[here]);
         const __m128d y = post.Step(down.Lower(raised, small));
         _mm_store_sd(outL + k, y);
         _mm_storeh_pd(outR + k, y);
+        if (k + 1 < n) line.Locate(taps[next]);
     }
     up.Store();
     down.Store();

@@ -82,11 +82,10 @@ public:
     // too large for the lanes, or the read base at the end (where a reset leaves it)
     // goes through Process(), sample by sample, out of line: inlined, it would keep the
     // line's state out of registers in the common case.
-    void Locate(__m128d pos01, __m128d pos23, FrameTaps& taps)
+    // taps.pos holds the frame's positions.
+    void Locate(FrameTaps& taps)
     {
-        _mm_store_pd(taps.pos, pos01);
-        _mm_store_pd(taps.pos + 2, pos23);
-        const __m128d p01 = kdsp::ClampPositions(pos01), p23 = kdsp::ClampPositions(pos23);
+        const __m128d p01 = kdsp::ClampPositions(_mm_load_pd(taps.pos)), p23 = kdsp::ClampPositions(_mm_load_pd(taps.pos + 2));
         // The read base one behind the write index (as it stays after the first sample
         // after a reset) lets LocateAt rule out reads of what the frame overwrites.
         taps.located = m_frames && m_aheadR < m_n && Wrapped(m_aheadR + 1) == m_aheadW && LocateAt(p01, p23, taps);
@@ -109,7 +108,9 @@ public:
     template <kdsp::SimdPath Path, bool Filled = false> bool ProcessFrame(__m128d* x, __m128d pos01, __m128d pos23)
     {
         FrameTaps taps;
-        Locate(pos01, pos23, taps);
+        _mm_store_pd(taps.pos, pos01);
+        _mm_store_pd(taps.pos + 2, pos23);
+        Locate(taps);
         return ProcessLocated<Path, Filled>(x, taps);
     }
 
