@@ -196,8 +196,8 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     }
     up.Begin();
     down.Begin();
-    // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate),
-    // each early enough that no step waits for the oscillator's chain of rotations.
+    // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate):
+    // no step waits for the oscillator's chain of rotations or the taps' division.
     StereoLine::FrameTaps taps[3];
     auto steerInto = [&](StereoLine::FrameTaps& t) {
         __m128d p01, p23;
@@ -212,6 +212,9 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     if (k + 1 < n) steerInto(taps[1]);
     for (int here = 0; k < n; ++k, here = here == 2 ? 0 : here + 1) {
         const int next = here == 2 ? 0 : here + 1, after = next == 2 ? 0 : next + 1;
+        // First what waits longest (the division of the weights, the rotations), so
+        // the frame's own work overlaps it.
+        if (k + 1 < n) line.Locate(taps[next]);
         if (k + 2 < n) steerInto(taps[after]);
         __m128d raised[kFactor];
         up.Raise(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
@@ -219,7 +222,6 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
         const __m128d y = post.Step(down.Lower(raised, small));
         _mm_store_sd(outL + k, y);
         _mm_storeh_pd(outR + k, y);
-        if (k + 1 < n) line.Locate(taps[next]);
     }
     up.Store();
     down.Store();
