@@ -38,6 +38,7 @@ public:
         alignas(16) double pos[4];
         int moving;
         bool located;
+        bool zeroDelay; // every sample reads the zero-delay tap
         double lastPos;
     };
 
@@ -163,12 +164,15 @@ private:
         const __m128d x01 = _mm_mul_pd(_mm_add_pd(p01, one), span), x23 = _mm_mul_pd(_mm_add_pd(p23, one), span);
         const __m128i f01 = _mm_cvttpd_epi32(x01), f23 = _mm_cvttpd_epi32(x23);
         const __m128i f = _mm_unpacklo_epi64(f01, f23);
+        // A frame all at the zero-delay tap reads nothing (a delay of 0 ms).
+        const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), _mm_set1_epi32(m_zeroDelayTap ? -1 : 0));
+        taps.zeroDelay = _mm_movemask_epi8(atStart) == 0xFFFF;
+        if (taps.zeroDelay) return true;
         // With the read base one behind the write index, a sample's taps lie F + 1 and
         // F + 2 behind the pair it writes. F > n - 6 reaches pairs that this or a later
         // sample of the frame overwrites (F = n, the full-length tap, among them): such
-        // frames, and the zero-delay tap (F = 0), are left to Process(). A frame then
-        // never reads what it writes, and RunFrame may redo it from the line as it is.
-        const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), _mm_set1_epi32(m_zeroDelayTap ? -1 : 0));
+        // frames, and frames partly at the zero-delay tap, are left to Process(). A frame
+        // then never reads what it writes, and RunFrame may redo it from the line as it is.
         const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, _mm_set1_epi32(static_cast<int32_t>(m_n) - 6)));
         if (_mm_movemask_epi8(special) != 0) return false;
         _mm_store_si128(reinterpret_cast<__m128i*>(taps.whole), f);
@@ -190,15 +194,19 @@ private:
         const int64_t written0 = m_written, r0 = m_r, w0 = m_w;
         __m128d y[4];
         for (int k = 0; k < kdsp::kFrameSamples; ++k) {
-            // LocateAt's indices: i = r - F, one length on when below 0; j = i - 1, one
-            // length on when i <= 0.
-            int64_t i = m_r - taps.whole[k];
-            if (i < 0) i += m_n;
-            const int64_t j = i <= 0 ? i - 1 + m_n : i - 1;
-            const __m128d newer = Load<Filled>(i), older = Load<Filled>(j);
-            const __m128d w = _mm_load1_pd(taps.weight + k);
-            m_y = y[k] = (taps.moving >> k & 1) ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
-                                                : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, m_y), w), older);
+            if (taps.zeroDelay) {
+                m_y = y[k] = x[k];
+            } else {
+                // LocateAt's indices: i = r - F, one length on when below 0; j = i - 1,
+                // one length on when i <= 0.
+                int64_t i = m_r - taps.whole[k];
+                if (i < 0) i += m_n;
+                const int64_t j = i <= 0 ? i - 1 + m_n : i - 1;
+                const __m128d newer = Load<Filled>(i), older = Load<Filled>(j);
+                const __m128d w = _mm_load1_pd(taps.weight + k);
+                m_y = y[k] = (taps.moving >> k & 1) ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
+                                                    : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, m_y), w), older);
+            }
             _mm_store_pd(m_samples + 2 * m_w, _mm_add_pd(_mm_mul_pd(m_y, m_g), x[k]));
             if (!Filled && m_written < m_n) ++m_written;
             if (++m_r >= m_n) m_r = 0;
