@@ -82,9 +82,36 @@ struct DelayMain::SteeringCopy {
     double Next() { return copy.Step(glider, modulator); }
     void NextFrame(__m128d& p01, __m128d& p23)
     {
+        if (GlideFrame(p01, p23)) return;
         const double a = Next(), b = Next(), c = Next(), d = Next();
         p01 = _mm_set_pd(b, a);
         p23 = _mm_set_pd(d, c);
+    }
+    // Four glide steps at once, where Step() would take its glide branch four times
+    // without ending the glide or clamping: the countdown has four steps left, and no
+    // position but the last reaches the target (the next step would leave the branch)
+    // or leaves -1..1. Otherwise nothing has changed (false).
+    bool GlideFrame(__m128d& p01, __m128d& p23)
+    {
+        Steering& s = copy;
+        if (!s.glide || s.current == s.target || s.countdown < 4 || !glider.Unguarded()) return false;
+        const PairedLFO::State before = glider.Save();
+        __m128d v01, v23;
+        glider.ProcessFrame(v01, v23);
+        const __m128d span = _mm_set1_pd(s.span), start = _mm_set1_pd(s.start), target = _mm_set1_pd(s.target);
+        p01 = _mm_add_pd(_mm_mul_pd(v01, span), start);
+        p23 = _mm_add_pd(_mm_mul_pd(v23, span), start);
+        const __m128d one = _mm_set1_pd(1.0), minusOne = _mm_set1_pd(-1.0);
+        auto inside = [&](__m128d p) { return _mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(p, minusOne), _mm_cmple_pd(p, one))) == 3; };
+        const bool targetBefore = _mm_movemask_pd(_mm_cmpeq_pd(p01, target)) != 0 ||
+                                  (_mm_movemask_pd(_mm_cmpeq_pd(p23, target)) & 1) != 0;
+        if (!inside(p01) || !inside(p23) || targetBefore) {
+            glider.Restore(before);
+            return false;
+        }
+        s.current = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
+        s.countdown -= 4;
+        return true;
     }
     void Store()
     {

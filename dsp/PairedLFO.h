@@ -34,7 +34,7 @@ public:
     // bits are the same.
     void ProcessFrame(__m128d& v01, __m128d& v23)
     {
-        if (!m_guardIdle || m_k + 3 > m_r) { // a renormalisation falls inside
+        if (!Unguarded()) {
             const double a = Process(), b = Process(), c = Process(), d = Process();
             v01 = _mm_set_pd(b, a);
             v23 = _mm_set_pd(d, c);
@@ -54,6 +54,21 @@ public:
         _mm_store_sd(&m_osc.m_c, m_cs);
         _mm_storeh_pd(&m_osc.m_s, m_cs);
         m_osc.m_k = m_k;
+    }
+
+    // The next ProcessFrame() runs without the guard and without a renormalisation (a
+    // renormalisation falls inside otherwise): it changes nothing but the phasor and
+    // the step count, which Save() and Restore() take back.
+    bool Unguarded() const { return m_guardIdle && m_k + 3 <= m_r; }
+    struct State {
+        __m128d cs;
+        int64_t k;
+    };
+    State Save() const { return {m_cs, m_k}; }
+    void Restore(const State& state)
+    {
+        m_cs = state.cs;
+        m_k = state.k;
     }
 
 private:
