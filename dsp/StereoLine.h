@@ -6,6 +6,7 @@
 // it back to the line.
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <type_traits>
 
 #include "dsp/CKestrune.h"
@@ -22,8 +23,11 @@ public:
         : m_line(line), m_samples(line.m_buf.get()),
           m_y(_mm_set_pd(line.m_yR, line.m_yL)), m_g(_mm_set1_pd(line.m_g)), m_span(line.m_span),
           m_lastPos(line.m_lastPos), m_zeroDelayTap(line.ZeroDelayTap()), m_n(line.m_n), m_r(line.m_r), m_w(line.m_w),
-          m_written(line.m_written), m_frames(m_n >= kdsp::kFrameSamples && m_n < kMaxFrameLine),
-          m_aheadPos(m_lastPos), m_aheadR(m_r), m_aheadW(m_w)
+          m_written(line.m_written),
+          // The read base one behind the write index (as it stays from the first sample
+          // after a reset on) lets LocateAt rule out reads of what a frame overwrites.
+          m_frames(m_n >= kdsp::kFrameSamples && m_n < kMaxFrameLine && m_r < m_n && Wrapped(m_r + 1) == m_w),
+          m_aheadPos(m_lastPos)
     {
     }
 
@@ -33,7 +37,7 @@ public:
     // (bit k for sample k), and the positions themselves for Process() where the frame
     // cannot run as one (located false).
     struct FrameTaps {
-        alignas(16) int32_t whole[4];
+        alignas(16) int32_t whole[4]; // F, as LocateAt's, in bytes of pairs
         alignas(16) double weight[4];
         alignas(16) double pos[4];
         int moving;
@@ -69,8 +73,6 @@ public:
         if (++m_r >= m_n) m_r = 0;
         if (++m_w >= m_n) m_w = 0;
         m_aheadPos = m_lastPos;
-        m_aheadR = m_r;
-        m_aheadW = m_w;
         return m_y;
     }
 
@@ -87,12 +89,8 @@ public:
     void Locate(FrameTaps& taps)
     {
         const __m128d p01 = kdsp::ClampPositions(_mm_load_pd(taps.pos)), p23 = kdsp::ClampPositions(_mm_load_pd(taps.pos + 2));
-        // The read base one behind the write index (as it stays after the first sample
-        // after a reset) lets LocateAt rule out reads of what the frame overwrites.
-        taps.located = m_frames && m_aheadR < m_n && Wrapped(m_aheadR + 1) == m_aheadW && LocateAt(p01, p23, taps);
+        taps.located = m_frames && LocateAt(p01, p23, taps);
         m_aheadPos = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
-        m_aheadR = Advanced(m_aheadR);
-        m_aheadW = Advanced(m_aheadW);
     }
     // True where the frame ran as one, its outputs summing to below kdsp::FrameLimit().
     template <kdsp::SimdPath Path, bool Filled> bool ProcessLocated(__m128d* x, const FrameTaps& taps)
@@ -175,7 +173,7 @@ private:
         // then never reads what it writes, and RunFrame may redo it from the line as it is.
         const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, _mm_set1_epi32(static_cast<int32_t>(m_n) - 6)));
         if (_mm_movemask_epi8(special) != 0) return false;
-        _mm_store_si128(reinterpret_cast<__m128i*>(taps.whole), f);
+        _mm_store_si128(reinterpret_cast<__m128i*>(taps.whole), _mm_slli_epi32(f, 4));
         // Weights: frac / (2 - frac) where the position moves, 1 - frac where it holds.
         const __m128d frac01 = _mm_sub_pd(x01, _mm_cvtepi32_pd(f01)), frac23 = _mm_sub_pd(x23, _mm_cvtepi32_pd(f23));
         const __m128d two = _mm_set1_pd(2.0);
@@ -190,36 +188,41 @@ private:
     // inputs meet its limit.
     template <bool Filled> bool RunFrame(__m128d* x, const FrameTaps& taps)
     {
+        // A frame that would wrap the read base or the write index round the line's end
+        // is left to Process(): within the frame both then simply count up.
+        if (m_r + kdsp::kFrameSamples > m_n || m_w + kdsp::kFrameSamples > m_n) return false;
         const __m128d y0 = m_y;
-        const int64_t written0 = m_written, r0 = m_r, w0 = m_w;
+        char* const samples = reinterpret_cast<char*>(m_samples);
+        const int64_t n16 = 16 * m_n, r16 = 16 * m_r, written16 = 16 * m_written;
+        double* const write = m_samples + 2 * m_w;
         __m128d y[4];
         for (int k = 0; k < kdsp::kFrameSamples; ++k) {
             if (taps.zeroDelay) {
                 m_y = y[k] = x[k];
             } else {
-                // LocateAt's indices: i = r - F, one length on when below 0; j = i - 1,
-                // one length on when i <= 0.
-                int64_t i = m_r - taps.whole[k];
-                if (i < 0) i += m_n;
-                const int64_t j = i <= 0 ? i - 1 + m_n : i - 1;
-                const __m128d newer = Load<Filled>(i), older = Load<Filled>(j);
+                // LocateAt's indices, in bytes: i = r - F, one length on when below 0;
+                // j = i - 1, one length on when i <= 0.
+                int64_t i = r16 + 16 * k - taps.whole[k];
+                if (i < 0) i += n16;
+                const int64_t j = i <= 0 ? i - 16 + n16 : i - 16;
+                // Unwritten samples read as silence, as in CKestrune::Fetch.
+                const int64_t written = written16 + 16 * k;
+                const __m128d newer = Filled || i < written ? _mm_load_pd(reinterpret_cast<const double*>(samples + i)) : _mm_setzero_pd();
+                const __m128d older = Filled || j < written ? _mm_load_pd(reinterpret_cast<const double*>(samples + j)) : _mm_setzero_pd();
                 const __m128d w = _mm_load1_pd(taps.weight + k);
                 m_y = y[k] = (taps.moving >> k & 1) ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
                                                     : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, m_y), w), older);
             }
-            _mm_store_pd(m_samples + 2 * m_w, _mm_add_pd(_mm_mul_pd(m_y, m_g), x[k]));
-            if (!Filled && m_written < m_n) ++m_written;
-            if (++m_r >= m_n) m_r = 0;
-            if (++m_w >= m_n) m_w = 0;
+            _mm_store_pd(write + 2 * k, _mm_add_pd(_mm_mul_pd(m_y, m_g), x[k]));
         }
         if (__builtin_expect(!kdsp::Below(StereoBlockDown::InputSize(y), kdsp::FrameLimit()), 0)) {
             m_y = y0;
-            m_written = written0;
-            m_r = r0;
-            m_w = w0;
             return false;
         }
+        if (!Filled) m_written = std::min(m_n, m_written + kdsp::kFrameSamples);
         m_lastPos = taps.lastPos;
+        m_r = Wrapped(m_r + kdsp::kFrameSamples);
+        m_w = Wrapped(m_w + kdsp::kFrameSamples);
         for (int k = 0; k < kdsp::kFrameSamples; ++k) x[k] = y[k];
         return true;
     }
@@ -236,7 +239,6 @@ private:
     static __m128d Select(__m128d mask, __m128d a, __m128d b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
     int64_t Wrapped(int64_t k) const { return k >= m_n ? k - m_n : k; }
     // An index four samples on: from the end (n, after a reset) the next is 0.
-    int64_t Advanced(int64_t k) const { return k >= m_n ? kdsp::kFrameSamples - 1 : k + kdsp::kFrameSamples >= m_n ? k + kdsp::kFrameSamples - m_n : k + kdsp::kFrameSamples; }
 
     // Unwritten samples read as silence, as in CKestrune::Fetch.
     template <bool Filled> __m128d Load(int64_t k) const
@@ -258,7 +260,6 @@ private:
     bool m_zeroDelayTap; // invariant while the line is in registers
     int64_t m_n, m_r, m_w, m_written;
     bool m_frames; // the line suits frames
-    // The state as of the last frame located, which may be one frame ahead.
+    // The position of the last frame located, which may be one frame ahead.
     double m_aheadPos;
-    int64_t m_aheadR, m_aheadW;
 };
