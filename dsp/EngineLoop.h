@@ -184,12 +184,15 @@ void DelayMain::FusedPieceIn(double* const* in, double* const* out, int n, const
     }
 }
 
-// Converter up, line and converter down in one pass per raised sample, both
-// channels in the two lanes of an SSE2 register: the three recursions overlap
-// instead of running one after the other, and no work buffer is touched. Each
-// stage is sample-sequential, so the order of operations per sample (and thus
-// every bit) is that of the plain form. The first filtered sample of each group
-// of four is the output, as in the converter's decimation.
+// Converter up, line and converter down in one pass, a frame (a host sample and its
+// three raised companions) at a time, both channels in the two lanes of an SSE2
+// register: the recursions overlap instead of running one after the other, and no
+// work buffer is touched. Each stage is sample-sequential, so the order of operations
+// per sample (and thus every bit) is that of the plain form, but for the block form
+// of the sections. The first filtered sample of each frame is the output, as in the
+// converter's decimation. The steering and the line's taps run ahead of the frame in
+// hand, so the chains they wait on (the oscillator's rotations, the taps' conversions)
+// overlap its work instead of holding it up.
 template <kdsp::SimdPath Path, bool Filled, class Steer, class Post, class Sections>
 __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* const* out, int n,
                                                    const WetFilters* filters)
@@ -223,8 +226,7 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     }
     up.Begin();
     down.Begin();
-    // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate):
-    // no step waits for the oscillator's chain of rotations or the taps' division.
+    // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate).
     StereoLine::FrameTaps taps[3];
     auto steerInto = [&](StereoLine::FrameTaps& t) {
         __m128d p01, p23;
@@ -239,8 +241,7 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     if (k + 1 < n) steerInto(taps[1]);
     for (int here = 0; k < n; ++k, here = here == 2 ? 0 : here + 1) {
         const int next = here == 2 ? 0 : here + 1, after = next == 2 ? 0 : next + 1;
-        // First what waits longest (the division of the weights, the rotations), so
-        // the frame's own work overlaps it.
+        // First the work with the longest chains, so the frame's own work overlaps them.
         if (k + 1 < n) line.Locate(taps[next]);
         if (k + 2 < n) steerInto(taps[after]);
         __m128d raised[kFactor];

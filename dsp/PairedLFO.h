@@ -21,8 +21,7 @@ public:
     double Process()
     {
         const double v = _mm_cvtsd_f64(_mm_unpackhi_pd(m_cs, m_cs));
-        const __m128d sc = _mm_shuffle_pd(m_cs, m_cs, 1);
-        m_cs = kdsp::ZeroIfNotFinite(_mm_add_pd(_mm_mul_pd(m_cs, m_cos), _mm_mul_pd(sc, m_sin)));
+        m_cs = kdsp::ZeroIfNotFinite(Rotate(m_cs));
         const int64_t k0 = m_k;
         m_k = k0 + 1;
         if (k0 > m_r) Renormalise();

@@ -1,6 +1,7 @@
 #pragma once
 // Both channels of a stereo CKestrune as one two-lane SSE2 computation, lane 0
-// left and lane 1 right. Every lane performs the operations of
+// left and lane 1 right, a sample (Process) or a frame of four raised samples at a
+// time (Locate, ProcessLocated). Every lane performs the operations of
 // CKestrune::ProcessST in the same order, so the results are the plain form's,
 // bit for bit. The running state stays in registers for a block; Store() hands
 // it back to the line.
@@ -34,8 +35,8 @@ public:
     // A frame's taps, found a frame ahead and read back when the frame runs, so they
     // wait in memory rather than in registers: where each sample reads (F, the
     // position's whole samples, as in LocateAt), weights, which samples' positions move
-    // (bit k for sample k), and the positions themselves for Process() where the frame
-    // cannot run as one (located false).
+    // (bit k for sample k), and the positions themselves, for Process() where the frame
+    // cannot run as one.
     struct FrameTaps {
         alignas(16) int32_t whole[4]; // F, as LocateAt's, in bytes of pairs
         alignas(16) double weight[4];
@@ -81,10 +82,11 @@ public:
     // taps are its taps); it may run a frame ahead of ProcessLocated(), which runs the
     // samples one after the other as Process() does. Located ahead, the reads' addresses
     // are known well before they are needed, and the line's work no longer waits on the
-    // oscillator's. A frame with a special tap, a non-finite result, a line too small or
-    // too large for the lanes, or the read base at the end (where a reset leaves it)
-    // goes through Process(), sample by sample, out of line: inlined, it would keep the
-    // line's state out of registers in the common case.
+    // oscillator's. A frame with a special tap, a result not far below overflow (NaN and
+    // infinities included), a wrap round the line's end, or a line unfit for frames
+    // (too small or too large, or just reset) goes through Process(), sample by sample,
+    // out of line: inlined, it would keep the line's state out of registers in the
+    // common case. Process() itself is for when no frame is located ahead.
     // taps.pos holds the frame's positions.
     void Locate(FrameTaps& taps)
     {
@@ -143,9 +145,8 @@ private:
         m_written = m_line.m_written;
     }
 
-    // Byte offsets of a pair of samples stay 32-bit integers.
+    // F in bytes (16 per pair) stays a 32-bit integer.
     static constexpr int64_t kMaxFrameLine = int64_t{1} << 26;
-
 
     // LocateAt on four clamped positions from the state ahead; false if one of them is a
     // special tap.
@@ -238,17 +239,11 @@ private:
 
     static __m128d Select(__m128d mask, __m128d a, __m128d b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
     int64_t Wrapped(int64_t k) const { return k >= m_n ? k - m_n : k; }
-    // An index four samples on: from the end (n, after a reset) the next is 0.
 
     // Unwritten samples read as silence, as in CKestrune::Fetch.
     template <bool Filled> __m128d Load(int64_t k) const
     {
         return Filled || k < m_written ? _mm_load_pd(m_samples + 2 * k) : _mm_setzero_pd();
-    }
-    double* At(int32_t offset) const { return reinterpret_cast<double*>(reinterpret_cast<char*>(m_samples) + offset); }
-    template <bool Filled> __m128d LoadAt(int32_t offset) const
-    {
-        return Filled || offset < 16 * m_written ? _mm_load_pd(At(offset)) : _mm_setzero_pd();
     }
 
     CKestrune& m_line;
