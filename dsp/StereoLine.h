@@ -192,15 +192,19 @@ private:
         // A frame that would wrap the read base or the write index round the line's end
         // is left to Process(): within the frame both then simply count up.
         if (m_r + kdsp::kFrameSamples > m_n || m_w + kdsp::kFrameSamples > m_n) return false;
-        const __m128d y0 = m_y;
         char* const samples = reinterpret_cast<char*>(m_samples);
         const int64_t n16 = 16 * m_n, r16 = 16 * m_r, written16 = 16 * m_written;
         double* const write = m_samples + 2 * m_w;
         __m128d y[4];
-        for (int k = 0; k < kdsp::kFrameSamples; ++k) {
-            if (taps.zeroDelay) {
-                m_y = y[k] = x[k];
-            } else {
+        // Each sample's pair is written before the next sample reads: with taps a pair or
+        // two behind, a sample reads what the one before it wrote.
+        if (taps.zeroDelay) {
+            for (int k = 0; k < kdsp::kFrameSamples; ++k) {
+                y[k] = x[k];
+                _mm_store_pd(write + 2 * k, _mm_add_pd(_mm_mul_pd(y[k], m_g), x[k]));
+            }
+        } else {
+            for (int k = 0; k < kdsp::kFrameSamples; ++k) {
                 // LocateAt's indices, in bytes: i = r - F, one length on when below 0;
                 // j = i - 1, one length on when i <= 0.
                 int64_t i = r16 + 16 * k - taps.whole[k];
@@ -211,15 +215,15 @@ private:
                 const __m128d newer = Filled || i < written ? _mm_load_pd(reinterpret_cast<const double*>(samples + i)) : _mm_setzero_pd();
                 const __m128d older = Filled || j < written ? _mm_load_pd(reinterpret_cast<const double*>(samples + j)) : _mm_setzero_pd();
                 const __m128d w = _mm_load1_pd(taps.weight + k);
-                m_y = y[k] = (taps.moving >> k & 1) ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
-                                                    : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, m_y), w), older);
+                // The allpass (a position held still) reads the sample before's output.
+                const __m128d before = k == 0 ? m_y : y[k - 1];
+                y[k] = (taps.moving >> k & 1) ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
+                                              : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, before), w), older);
+                _mm_store_pd(write + 2 * k, _mm_add_pd(_mm_mul_pd(y[k], m_g), x[k]));
             }
-            _mm_store_pd(write + 2 * k, _mm_add_pd(_mm_mul_pd(m_y, m_g), x[k]));
         }
-        if (__builtin_expect(!kdsp::Below(StereoBlockDown::InputSize(y), kdsp::FrameLimit()), 0)) {
-            m_y = y0;
-            return false;
-        }
+        if (__builtin_expect(!kdsp::Below(StereoBlockDown::InputSize(y), kdsp::FrameLimit()), 0)) return false;
+        m_y = y[3];
         if (!Filled) m_written = std::min(m_n, m_written + kdsp::kFrameSamples);
         m_lastPos = taps.lastPos;
         m_r = Wrapped(m_r + kdsp::kFrameSamples);
