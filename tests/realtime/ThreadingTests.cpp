@@ -116,18 +116,34 @@ TEST(Threading, ChunksTakenDuringAutomationAreConsistentSnapshots)
 }
 
 #ifdef KESTRUNE_WITH_LV2
+// An LV2 instance wired to one stereo buffer, activated for the test's length.
+struct ActiveLv2 {
+    ActiveLv2() { fx.Activate(); }
+    ~ActiveLv2() { fx.Deactivate(); }
+    // One block of steady input through the instance.
+    void Block(bool throughWiring)
+    {
+        std::fill(left.begin(), left.end(), 0.25f);
+        std::fill(right.begin(), right.end(), -0.25f);
+        if (throughWiring) wiring.Run(256);
+        else fx.Run(256);
+    }
+
+    UridMap urids;
+    LV2_Feature map {LV2_URID__map, urids.MapFeatureData()};
+    const LV2_Feature* features[2] = {&map, nullptr};
+    KestruneLv2 fx {48000.0, features};
+    std::vector<float> left = std::vector<float>(256), right = std::vector<float>(256);
+    Lv2Wiring wiring {fx, left.data(), right.data(), left.data(), right.data()};
+};
+
 // LV2 hosts save state from another thread while the plug-in runs: each save is one whole,
 // valid set of programs.
 TEST(Threading, Lv2StateSavedWhileRunning)
 {
-    UridMap urids;
-    LV2_Feature map {LV2_URID__map, urids.MapFeatureData()};
-    const LV2_Feature* features[] = {&map, nullptr};
-    KestruneLv2 fx(48000.0, features);
-    std::vector<float> left(256), right(256);
-    Lv2Wiring wiring(fx, left.data(), right.data(), left.data(), right.data());
-    float* ports = wiring.ports;
-    fx.Activate();
+    ActiveLv2 lv2;
+    KestruneLv2& fx = lv2.fx;
+    float* ports = lv2.wiring.ports;
 
     std::atomic<bool> stop {false};
     std::thread audio([&] {
@@ -136,9 +152,7 @@ TEST(Threading, Lv2StateSavedWhileRunning)
         while (!stop.load()) {
             const int i = static_cast<int>(random() % kNumParams);
             ports[i] = static_cast<float>(UnitsMinimum(i) + where(random) * (UnitsMaximum(i) - UnitsMinimum(i)));
-            std::fill(left.begin(), left.end(), 0.25f);
-            std::fill(right.begin(), right.end(), -0.25f);
-            fx.Run(256);
+            lv2.Block(false);
         }
     });
 
@@ -164,28 +178,18 @@ TEST(Threading, Lv2StateSavedWhileRunning)
     stop = true;
     audio.join();
     EXPECT_EQ(saved.stores, 300);
-    fx.Deactivate();
 }
 
 // The worker does the panel's program operations (writing the bank) while the plug-in runs
 // and tells the panel the current program and the names each block.
 TEST(Threading, Lv2ProgramOperationsWhileRunning)
 {
-    UridMap urids;
-    LV2_Feature map {LV2_URID__map, urids.MapFeatureData()};
-    const LV2_Feature* features[] = {&map, nullptr};
-    KestruneLv2 fx(48000.0, features);
-    std::vector<float> left(256), right(256);
-    Lv2Wiring wiring(fx, left.data(), right.data(), left.data(), right.data());
-    fx.Activate();
+    ActiveLv2 lv2;
+    KestruneLv2& fx = lv2.fx;
 
     std::atomic<bool> stop {false};
     std::thread audio([&] {
-        while (!stop.load()) {
-            std::fill(left.begin(), left.end(), 0.25f);
-            std::fill(right.begin(), right.end(), -0.25f);
-            wiring.Run(256);
-        }
+        while (!stop.load()) lv2.Block(true);
     });
 
     auto respond = [](LV2_Worker_Respond_Handle done, uint32_t, const void*) {
@@ -204,7 +208,6 @@ TEST(Threading, Lv2ProgramOperationsWhileRunning)
     stop = true;
     audio.join();
     EXPECT_EQ(done, 240);
-    EXPECT_GT(wiring.messages, 0);
-    fx.Deactivate();
+    EXPECT_GT(lv2.wiring.messages, 0);
 }
 #endif
