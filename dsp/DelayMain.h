@@ -122,6 +122,7 @@ private:
     // depth x d as a swing of the read position.
     double ModulationAmplitude() const;
     struct WetFilterPass;
+    struct StaggeredWetFilterPass;
     struct NoWetFilters;
     void Run(double** in, double** out, int n, bool plain, const WetFilters* filters);
     void ProcessPlainPiece(double* const* in, double* const* out, int n, const WetFilters* filters);

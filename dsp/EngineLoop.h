@@ -12,6 +12,9 @@
 #include "dsp/StereoFilterPair.h"
 #include "dsp/StereoFrameSections.h"
 #include "dsp/StereoLine.h"
+#include "dsp/StaggeredFilterPair.h"
+
+#include <type_traits>
 
 template <class Osc> inline double DelayMain::Steering::Step(Osc& glider, Osc& modulator)
 {
@@ -125,33 +128,94 @@ struct DelayMain::SteeringCopy {
     PairedLFO glider, modulator;
 };
 
-// The wet filters in the loop (WetFilters), and the stand-in when there are none.
+// Where the loop's output goes: Push(k, wet) takes frame k's engine output, and every
+// frame pushed has been stored when Finish() returns. WetFilterPass runs the wet filters
+// (WetFilters) on it first; NoWetFilters stands in when there are none.
 struct DelayMain::WetFilterPass {
-    explicit WetFilterPass(const WetFilters* f)
-        : high(*f->highL, *f->highR), low(*f->lowL, *f->lowR), chained(f->chained), output(f->output)
+    WetFilterPass(const WetFilters* f, double* outL, double* outR)
+        : high(*f->highL, *f->highR), low(*f->lowL, *f->lowR), chained(f->chained), output(f->output),
+          m_outL(outL), m_outR(outR)
     {
     }
-    __m128d Step(__m128d wet)
+    void Push(int k, __m128d wet)
     {
         const __m128d h = high.Step(wet);
-        const __m128d l = low.Step(chained ? h : wet);
-        return output == WetFilters::kLow ? l : output == WetFilters::kHigh ? h : wet;
+        Put(k, Select(wet, h, low.Step(chained ? h : wet)));
     }
-    void Store()
+    void Finish(int)
     {
         high.Store();
         low.Store();
     }
 
+protected:
+    __m128d Select(__m128d wet, __m128d high, __m128d low) const
+    {
+        return output == WetFilters::kLow ? low : output == WetFilters::kHigh ? high : wet;
+    }
+    void Put(int k, __m128d y) const
+    {
+        _mm_store_sd(m_outL + k, y);
+        _mm_storeh_pd(m_outR + k, y);
+    }
+
     StereoFilterPair high, low;
     const bool chained;
     const WetFilters::Output output;
+    double* const m_outL;
+    double* const m_outR;
 };
 
+#ifdef __AVX__
+// The wet filters as one StaggeredFilterPair: each Push runs the high-pass on its frame
+// and the low-pass on the frame before, so a frame is stored one Push later. The first
+// frame goes through the high-pass alone, the last through the low-pass alone.
+struct DelayMain::StaggeredWetFilterPass : WetFilterPass {
+    StaggeredWetFilterPass(const WetFilters* f, double* outL, double* outR) : WetFilterPass(f, outL, outR), m_pair(high, low)
+    {
+    }
+    void Push(int k, __m128d wet)
+    {
+        if (__builtin_expect(m_started, 1)) {
+            __m128d h, l;
+            m_pair.Step(wet, chained ? m_high : m_wet, h, l);
+            Put(k - 1, Select(m_wet, m_high, l));
+            m_high = h;
+        } else {
+            m_high = high.Step(wet);
+            m_pair.TakeHigh(high);
+            m_started = true;
+        }
+        m_wet = wet;
+    }
+    void Finish(int n)
+    {
+        if (m_started) {
+            m_pair.Store(high, low);
+            Put(n - 1, Select(m_wet, m_high, low.Step(chained ? m_high : m_wet)));
+        }
+        WetFilterPass::Finish(n);
+    }
+
+private:
+    StaggeredFilterPair m_pair;
+    bool m_started = false;
+    __m128d m_wet = _mm_setzero_pd(), m_high = _mm_setzero_pd(); // the last frame pushed, and its high-pass
+};
+#endif
+
 struct DelayMain::NoWetFilters {
-    explicit NoWetFilters(const WetFilters*) {}
-    __m128d Step(__m128d wet) { return wet; }
-    void Store() {}
+    NoWetFilters(const WetFilters*, double* outL, double* outR) : m_outL(outL), m_outR(outR) {}
+    void Push(int k, __m128d wet)
+    {
+        _mm_store_sd(m_outL + k, wet);
+        _mm_storeh_pd(m_outR + k, wet);
+    }
+    void Finish(int) {}
+
+private:
+    double* const m_outL;
+    double* const m_outR;
 };
 
 template <kdsp::SimdPath Path>
@@ -167,6 +231,8 @@ void DelayMain::FusedPieceIn(double* const* in, double* const* out, int n, const
     // A line filled since its last reset needs no test of what was written.
     const bool filled = StereoLine(m_line).Filled();
     const bool oscillator = m_steer.OscillatorOnly();
+    // The wider builds run the two filters as one.
+    using WetFilterPass = std::conditional_t<Path == kdsp::SimdPath::kBaseline, DelayMain::WetFilterPass, StaggeredWetFilterPass>;
     if (filters) {
         if (oscillator) {
             if (filled) FusedLoop<Path, true, OscillatorSteering, WetFilterPass, Sections>(in, out, n, filters);
@@ -202,13 +268,11 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     typename Sections::Down down(m_src.biquad(SamplingRateConverter::kDownLeft),
                                  m_src.biquad(SamplingRateConverter::kDownRight));
     Steer steer(m_steer);
-    Post post(filters);
+    Post post(filters, out[0], out[1]);
     static_assert(kFactor == kdsp::kFrameSamples, "the sections work on frames of the converter's factor");
     const __m128d gain = _mm_set1_pd(static_cast<double>(kFactor));
     const double* inL = in[0];
     const double* inR = in[1];
-    double* outL = out[0];
-    double* outR = out[1];
     // The up section's history holds the inserted zeros of the last frame, except
     // after an unusual start; then one frame goes through it sample by sample.
     int k = 0;
@@ -219,9 +283,7 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
             const __m128d lowered = down.process(line.Process<Filled>(up.process(j == 0 ? x : _mm_setzero_pd()), steer.Next()));
             if (j == 0) first = lowered;
         }
-        first = post.Step(first);
-        _mm_store_sd(outL, first);
-        _mm_storeh_pd(outR, first);
+        post.Push(0, first);
         k = 1;
     }
     up.Begin();
@@ -247,13 +309,11 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
         __m128d raised[kFactor];
         up.Raise(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
         const bool small = line.template ProcessLocated<Path, Filled>(raised, taps[here]);
-        const __m128d y = post.Step(down.Lower(raised, small));
-        _mm_store_sd(outL + k, y);
-        _mm_storeh_pd(outR + k, y);
+        post.Push(k, down.Lower(raised, small));
     }
+    post.Finish(n);
     up.Store();
     down.Store();
     line.Store();
     steer.Store();
-    post.Store();
 }

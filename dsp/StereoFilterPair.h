@@ -52,6 +52,8 @@ public:
     }
 
 private:
+    friend class StaggeredFilterPair;
+
     // The one-channel Flush() on both lanes: non-finite values and tails below 2^-40
     // become +0, while a zero keeps its sign.
     static __m128d Flush(__m128d y)

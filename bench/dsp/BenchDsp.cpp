@@ -38,8 +38,9 @@ enum class Form { kPlain, kStep, kBlock };
 // kPlain: the per-channel reference form, for comparison with the two-lane loop, which
 // runs the build given by the argument (0 baseline, 1 AVX2, 2 AVX-512; skipped where the
 // processor lacks it) with the converter's sections step by step (kStep) or a frame at
-// a time (kBlock).
-void EngineBlock(benchmark::State& state, Motion motion, Form form)
+// a time (kBlock). filtered: the wet high-pass (100 Hz) into low-pass (8 kHz) run in
+// the loop, as the effect runs them.
+void EngineBlock(benchmark::State& state, Motion motion, Form form, bool filtered = false)
 {
     const bool plain = form == Form::kPlain;
     DelayMain dm;
@@ -49,7 +50,9 @@ void EngineBlock(benchmark::State& state, Motion motion, Form form)
         return;
     }
     dm.SetBlockSections(form == Form::kBlock);
-    state.SetLabel(plain ? "plain" : std::string(kdsp::SimdPathName(path)) + (form == Form::kBlock ? " block" : " step"));
+    state.SetLabel(plain ? "plain"
+                         : std::string(kdsp::SimdPathName(path)) + (form == Form::kBlock ? " block" : " step")
+                               + (filtered ? " filtered" : ""));
     dm.SetStereo(1);
     dm.SetMaxDelayTime(8000.0f);
     dm.SetFs(kRate);
@@ -64,6 +67,10 @@ void EngineBlock(benchmark::State& state, Motion motion, Form form)
     // Once through the whole line first: its pages are taken from the system as the
     // write index first reaches them, a cost of the first pass only.
     for (long done = 0; done <= dm.GetLine().GetLength() / DelayMain::kFactor; done += kBlock) dm.Process(in, out, kBlock);
+    CBiquadFilter hpL, hpR, lpL, lpR;
+    for (CBiquadFilter* f : {&hpL, &hpR}) f->CalcCoefficients(static_cast<double>(kRate), 100.0, 0.0, 1.0, 4);
+    for (CBiquadFilter* f : {&lpL, &lpR}) f->CalcCoefficients(static_cast<double>(kRate), 8000.0, 0.0, 1.0, 3);
+    const DelayMain::WetFilters filters {&hpL, &hpR, &lpL, &lpR, true, DelayMain::WetFilters::kLow};
     bool longer = true;
     for (auto _ : state) {
         if (motion == Motion::kGliding && !dm.IsGliding()) {
@@ -71,6 +78,7 @@ void EngineBlock(benchmark::State& state, Motion motion, Form form)
             longer = !longer;
         }
         if (plain) dm.ProcessPlain(in, out, kBlock);
+        else if (filtered) dm.Process(in, out, kBlock, filters);
         else dm.Process(in, out, kBlock);
         benchmark::DoNotOptimize(outL.data());
         benchmark::DoNotOptimize(outR.data());
@@ -85,6 +93,7 @@ void BM_DelayMainGliding(benchmark::State& state) { EngineBlock(state, Motion::k
 void BM_DelayMainBlockStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, Form::kBlock); }
 void BM_DelayMainBlockModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, Form::kBlock); }
 void BM_DelayMainBlockGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, Form::kBlock); }
+void BM_DelayMainBlockFiltered(benchmark::State& state) { EngineBlock(state, Motion::kModulated, Form::kBlock, true); }
 void BM_DelayMainPlainStatic(benchmark::State& state) { EngineBlock(state, Motion::kStatic, Form::kPlain); }
 void BM_DelayMainPlainModulated(benchmark::State& state) { EngineBlock(state, Motion::kModulated, Form::kPlain); }
 void BM_DelayMainPlainGliding(benchmark::State& state) { EngineBlock(state, Motion::kGliding, Form::kPlain); }
@@ -141,6 +150,7 @@ BENCHMARK(BM_DelayMainGliding)->ArgName("path")->DenseRange(0, 2);
 BENCHMARK(BM_DelayMainBlockStatic)->ArgName("path")->DenseRange(0, 2);
 BENCHMARK(BM_DelayMainBlockModulated)->ArgName("path")->DenseRange(0, 2);
 BENCHMARK(BM_DelayMainBlockGliding)->ArgName("path")->DenseRange(0, 2);
+BENCHMARK(BM_DelayMainBlockFiltered)->ArgName("path")->DenseRange(0, 2);
 BENCHMARK(BM_DelayMainPlainStatic)->Arg(0);
 BENCHMARK(BM_DelayMainPlainModulated)->Arg(0);
 BENCHMARK(BM_DelayMainPlainGliding)->Arg(0);
