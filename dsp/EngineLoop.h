@@ -56,15 +56,22 @@ struct DelayMain::OscillatorSteering {
     {
     }
     double Next() { return current = kdsp::ClampPosition(osc.Process() * amplitude + centre); }
-    // Next() four times, the positions in two pairs.
-    void NextFrame(__m128d& p01, __m128d& p23)
+    // Next() four times, into pos; the AVX builds scale and clamp all four at once.
+    template <kdsp::SimdPath Path> void NextFrame(double* pos)
     {
         __m128d v01, v23;
         osc.ProcessFrame(v01, v23);
-        const __m128d a = _mm_set1_pd(amplitude), c = _mm_set1_pd(centre);
-        p01 = kdsp::ClampPositions(_mm_add_pd(_mm_mul_pd(v01, a), c));
-        p23 = kdsp::ClampPositions(_mm_add_pd(_mm_mul_pd(v23, a), c));
-        current = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
+        if constexpr (Path == kdsp::SimdPath::kBaseline) {
+            const __m128d a = _mm_set1_pd(amplitude), c = _mm_set1_pd(centre);
+            _mm_store_pd(pos, kdsp::ClampPositions(_mm_add_pd(_mm_mul_pd(v01, a), c)));
+            _mm_store_pd(pos + 2, kdsp::ClampPositions(_mm_add_pd(_mm_mul_pd(v23, a), c)));
+        } else {
+            const __m256d v = _mm256_insertf128_pd(_mm256_castpd128_pd256(v01), v23, 1);
+            const __m256d p = _mm256_add_pd(_mm256_mul_pd(v, _mm256_set1_pd(amplitude)), _mm256_set1_pd(centre));
+            // kdsp::ClampPositions' operations.
+            _mm256_store_pd(pos, _mm256_max_pd(_mm256_min_pd(_mm256_set1_pd(1.0), p), _mm256_set1_pd(-1.0)));
+        }
+        current = pos[3];
     }
     void Store()
     {
@@ -83,17 +90,23 @@ struct DelayMain::OscillatorSteering {
 struct DelayMain::SteeringCopy {
     explicit SteeringCopy(Steering& s) : steering(s), copy(s), glider(copy.glideOsc), modulator(copy.modOsc) {}
     double Next() { return copy.Step(glider, modulator); }
-    void NextFrame(__m128d& p01, __m128d& p23)
+    // Next() four times, into pos, clamped (a glide's NaN becomes -1, as LocateAt has it).
+    template <kdsp::SimdPath> void NextFrame(double* pos)
     {
-        if (GlideFrame(p01, p23)) return;
-        const double a = Next(), b = Next(), c = Next(), d = Next();
-        p01 = _mm_set_pd(b, a);
-        p23 = _mm_set_pd(d, c);
+        __m128d p01, p23;
+        if (!GlideFrame(p01, p23)) {
+            const double a = Next(), b = Next(), c = Next(), d = Next();
+            p01 = kdsp::ClampPositions(_mm_set_pd(b, a));
+            p23 = kdsp::ClampPositions(_mm_set_pd(d, c));
+        }
+        _mm_store_pd(pos, p01);
+        _mm_store_pd(pos + 2, p23);
     }
     // Four glide steps at once, where Step() would take its glide branch four times
     // without ending the glide or clamping: the countdown has four steps left, and no
     // position but the last reaches the target (the next step would leave the branch)
-    // or leaves -1..1. Otherwise nothing has changed (false).
+    // or leaves -1..1 (so the positions need no clamp). Otherwise nothing has changed
+    // (false).
     bool GlideFrame(__m128d& p01, __m128d& p23)
     {
         Steering& s = copy;
@@ -290,21 +303,16 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     down.Begin();
     // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate).
     StereoLine::FrameTaps taps[3];
-    auto steerInto = [&](StereoLine::FrameTaps& t) {
-        __m128d p01, p23;
-        steer.NextFrame(p01, p23);
-        _mm_store_pd(t.pos, p01);
-        _mm_store_pd(t.pos + 2, p23);
-    };
+    auto steerInto = [&](StereoLine::FrameTaps& t) { steer.template NextFrame<Path>(t.pos); };
     if (k < n) {
         steerInto(taps[0]);
-        line.Locate(taps[0]);
+        line.template Locate<Path>(taps[0]);
     }
     if (k + 1 < n) steerInto(taps[1]);
     for (int here = 0; k < n; ++k, here = here == 2 ? 0 : here + 1) {
         const int next = here == 2 ? 0 : here + 1, after = next == 2 ? 0 : next + 1;
         // First the work with the longest chains, so the frame's own work overlaps them.
-        if (k + 1 < n) line.Locate(taps[next]);
+        if (k + 1 < n) line.template Locate<Path>(taps[next]);
         if (k + 2 < n) steerInto(taps[after]);
         __m128d raised[kFactor];
         up.Raise(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);

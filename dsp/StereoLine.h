@@ -5,7 +5,7 @@
 // CKestrune::ProcessST in the same order, so the results are the plain form's,
 // bit for bit. The running state stays in registers for a block; Store() hands
 // it back to the line.
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <type_traits>
@@ -39,8 +39,8 @@ public:
     // cannot run as one.
     struct FrameTaps {
         alignas(16) int32_t whole[4]; // F, as LocateAt's, in bytes of pairs
-        alignas(16) double weight[4];
-        alignas(16) double pos[4];
+        alignas(32) double weight[4];
+        alignas(32) double pos[4]; // clamped to -1..1
         int moving;
         bool located;
         bool zeroDelay; // every sample reads the zero-delay tap
@@ -87,12 +87,14 @@ public:
     // (too small or too large, or just reset) goes through Process(), sample by sample,
     // out of line: inlined, it would keep the line's state out of registers in the
     // common case. Process() itself is for when no frame is located ahead.
-    // taps.pos holds the frame's positions.
-    void Locate(FrameTaps& taps)
+    // taps.pos holds the frame's positions, clamped (kdsp::ClampPositions). The AVX
+    // builds find the four taps in one 256-bit register instead of two halves.
+    template <kdsp::SimdPath Path = kdsp::SimdPath::kBaseline> void Locate(FrameTaps& taps)
     {
-        const __m128d p01 = kdsp::ClampPositions(_mm_load_pd(taps.pos)), p23 = kdsp::ClampPositions(_mm_load_pd(taps.pos + 2));
-        taps.located = m_frames && LocateAt(p01, p23, taps);
-        m_aheadPos = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
+        if constexpr (Path == kdsp::SimdPath::kBaseline)
+            taps.located = m_frames && LocateAt(_mm_load_pd(taps.pos), _mm_load_pd(taps.pos + 2), taps);
+        else taps.located = m_frames && LocateAtWide(taps);
+        m_aheadPos = taps.pos[3];
     }
     // True where the frame ran as one, its outputs summing to below kdsp::FrameLimit().
     template <kdsp::SimdPath Path, bool Filled> bool ProcessLocated(__m128d* x, const FrameTaps& taps)
@@ -109,9 +111,9 @@ public:
     template <kdsp::SimdPath Path, bool Filled = false> bool ProcessFrame(__m128d* x, __m128d pos01, __m128d pos23)
     {
         FrameTaps taps;
-        _mm_store_pd(taps.pos, pos01);
-        _mm_store_pd(taps.pos + 2, pos23);
-        Locate(taps);
+        _mm_store_pd(taps.pos, kdsp::ClampPositions(pos01));
+        _mm_store_pd(taps.pos + 2, kdsp::ClampPositions(pos23));
+        Locate<Path>(taps);
         return ProcessLocated<Path, Filled>(x, taps);
     }
 
@@ -162,8 +164,20 @@ private:
         const __m128d span = _mm_set1_pd(m_span);
         const __m128d x01 = _mm_mul_pd(_mm_add_pd(p01, one), span), x23 = _mm_mul_pd(_mm_add_pd(p23, one), span);
         const __m128i f01 = _mm_cvttpd_epi32(x01), f23 = _mm_cvttpd_epi32(x23);
-        const __m128i f = _mm_unpacklo_epi64(f01, f23);
-        // A frame all at the zero-delay tap reads nothing (a delay of 0 ms).
+        if (!WholeTaps(_mm_unpacklo_epi64(f01, f23), taps)) return false;
+        if (taps.zeroDelay) return true;
+        // Weights: frac / (2 - frac) where the position moves, 1 - frac where it holds.
+        const __m128d frac01 = _mm_sub_pd(x01, _mm_cvtepi32_pd(f01)), frac23 = _mm_sub_pd(x23, _mm_cvtepi32_pd(f23));
+        const __m128d two = _mm_set1_pd(2.0);
+        _mm_store_pd(taps.weight, Select(moving01, _mm_div_pd(frac01, _mm_sub_pd(two, frac01)), _mm_sub_pd(one, frac01)));
+        _mm_store_pd(taps.weight + 2, Select(moving23, _mm_div_pd(frac23, _mm_sub_pd(two, frac23)), _mm_sub_pd(one, frac23)));
+        return true;
+    }
+
+    // The four samples' F: taps.zeroDelay when all are at the zero-delay tap (a delay of
+    // 0 ms reads nothing); else taps.whole, unless one is a special tap (false).
+    bool WholeTaps(__m128i f, FrameTaps& taps) const
+    {
         const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), _mm_set1_epi32(m_zeroDelayTap ? -1 : 0));
         taps.zeroDelay = _mm_movemask_epi8(atStart) == 0xFFFF;
         if (taps.zeroDelay) return true;
@@ -175,11 +189,25 @@ private:
         const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, _mm_set1_epi32(static_cast<int32_t>(m_n) - 6)));
         if (_mm_movemask_epi8(special) != 0) return false;
         _mm_store_si128(reinterpret_cast<__m128i*>(taps.whole), _mm_slli_epi32(f, 4));
-        // Weights: frac / (2 - frac) where the position moves, 1 - frac where it holds.
-        const __m128d frac01 = _mm_sub_pd(x01, _mm_cvtepi32_pd(f01)), frac23 = _mm_sub_pd(x23, _mm_cvtepi32_pd(f23));
-        const __m128d two = _mm_set1_pd(2.0);
-        _mm_store_pd(taps.weight, Select(moving01, _mm_div_pd(frac01, _mm_sub_pd(two, frac01)), _mm_sub_pd(one, frac01)));
-        _mm_store_pd(taps.weight + 2, Select(moving23, _mm_div_pd(frac23, _mm_sub_pd(two, frac23)), _mm_sub_pd(one, frac23)));
+        return true;
+    }
+
+    // LocateAt on all four lanes of an AVX register: the same operations, and so the
+    // same taps.
+    bool LocateAtWide(FrameTaps& taps) const
+    {
+        const __m256d p = _mm256_load_pd(taps.pos), one = _mm256_set1_pd(1.0);
+        const __m256d last = _mm256_blend_pd(_mm256_permute4x64_pd(p, _MM_SHUFFLE(2, 1, 0, 0)), _mm256_set1_pd(m_aheadPos), 1);
+        const __m256d moving = _mm256_cmp_pd(p, last, _CMP_NEQ_UQ);
+        taps.moving = _mm256_movemask_pd(moving);
+        taps.lastPos = taps.pos[3];
+        const __m256d x = _mm256_mul_pd(_mm256_add_pd(p, one), _mm256_set1_pd(m_span));
+        const __m128i f = _mm256_cvttpd_epi32(x);
+        if (!WholeTaps(f, taps)) return false;
+        if (taps.zeroDelay) return true;
+        const __m256d frac = _mm256_sub_pd(x, _mm256_cvtepi32_pd(f));
+        const __m256d held = _mm256_sub_pd(one, frac), moved = _mm256_div_pd(frac, _mm256_sub_pd(_mm256_set1_pd(2.0), frac));
+        _mm256_store_pd(taps.weight, _mm256_blendv_pd(held, moved, moving));
         return true;
     }
 
