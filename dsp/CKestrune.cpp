@@ -58,6 +58,7 @@ bool CKestrune::SetSize(long size, long span)
         m_channels = channels;
         m_capacity = n;
         m_populated = false;
+        m_clean = true;
     }
     m_n = n;
     m_spanInt = m;
@@ -70,7 +71,7 @@ void CKestrune::Reset()
 {
     m_r = 2 * m_spanInt;
     m_w = 0;
-    m_written = 0;
+    m_written = m_clean ? m_n : 0;
     m_yL = m_yR = 0.0;
     m_lastPos = std::nan("");
 }
@@ -89,6 +90,7 @@ void CKestrune::Free()
     m_channels = 0;
     m_capacity = 0;
     m_populated = false;
+    m_clean = false;
     m_n = 0;
     m_w = 0;
     m_written = 0;
@@ -116,6 +118,7 @@ double CKestrune::Read(const double* buf, const Tap& tap, double in, double y) c
 
 void CKestrune::Advance()
 {
+    m_clean = false;
     if (m_written < m_n) ++m_written;
     if (++m_r >= m_n) m_r = 0;
     if (++m_w >= m_n) m_w = 0;

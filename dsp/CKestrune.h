@@ -40,6 +40,8 @@ public:
     double GetFeedback() const { return m_g; }
 
     // Silences the line in constant time: samples not written since are read as 0.
+    // Buffers still as the system gave them (nothing written yet) hold zeros already:
+    // then every sample counts as written from the start.
     void Reset();
     // Releases the buffers.
     void Free();
@@ -141,5 +143,6 @@ private:
     int64_t m_written = 0;  // samples written since the last sizing or reset, at most N
     int64_t m_capacity = 0; // samples held per channel
     bool m_populated = false;
+    bool m_clean = false; // the buffers hold the system's zeros: nothing written since they were taken
     double m_lastPos = std::nan("");
 };

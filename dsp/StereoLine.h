@@ -125,6 +125,7 @@ public:
         m_line.m_r = m_r;
         m_line.m_w = m_w;
         m_line.m_written = m_written;
+        m_line.m_clean = false;
     }
 
 private:
