@@ -28,17 +28,18 @@ public:
           // The read base one behind the write index (as it stays from the first sample
           // after a reset on) lets LocateAt rule out reads of what a frame overwrites.
           m_frames(m_n >= kdsp::kFrameSamples && m_n < kMaxFrameLine && m_r < m_n && Wrapped(m_r + 1) == m_w),
-          m_aheadPos(m_lastPos)
+          m_aheadPos(m_lastPos), m_aheadR(m_r)
     {
     }
 
     // A frame's taps, found a frame ahead and read back when the frame runs, so they
-    // wait in memory rather than in registers: where each sample reads (F, the
-    // position's whole samples, as in LocateAt), weights, which samples' positions move
-    // (bit k for sample k), and the positions themselves, for Process() where the frame
-    // cannot run as one.
+    // wait in memory rather than in registers: where each sample reads (LocateAt's
+    // indices i and j, as byte offsets into the line), weights, which samples' positions
+    // move (bit k for sample k), and the positions themselves, for Process() where the
+    // frame cannot run as one.
     struct FrameTaps {
-        alignas(16) int32_t whole[4]; // F, as LocateAt's, in bytes of pairs
+        alignas(16) int32_t newer[4]; // i
+        alignas(16) int32_t older[4]; // j
         alignas(32) double weight[4];
         alignas(32) double pos[4]; // clamped to -1..1
         int moving;
@@ -74,6 +75,7 @@ public:
         if (++m_r >= m_n) m_r = 0;
         if (++m_w >= m_n) m_w = 0;
         m_aheadPos = m_lastPos;
+        m_aheadR = m_r;
         return m_y;
     }
 
@@ -91,10 +93,15 @@ public:
     // builds find the four taps in one 256-bit register instead of two halves.
     template <kdsp::SimdPath Path = kdsp::SimdPath::kBaseline> void Locate(FrameTaps& taps)
     {
+        // A frame that would wrap the read base or the write index (one ahead of it)
+        // round the line's end is left to Process(): within the frame both then simply
+        // count up.
+        const bool fits = m_frames && m_aheadR + kdsp::kFrameSamples + 1 <= m_n;
         if constexpr (Path == kdsp::SimdPath::kBaseline)
-            taps.located = m_frames && LocateAt(_mm_load_pd(taps.pos), _mm_load_pd(taps.pos + 2), taps);
-        else taps.located = m_frames && LocateAtWide(taps);
+            taps.located = fits && LocateAt(_mm_load_pd(taps.pos), _mm_load_pd(taps.pos + 2), taps);
+        else taps.located = fits && LocateAtWide(taps);
         m_aheadPos = taps.pos[3];
+        m_aheadR = Wrapped(m_aheadR + kdsp::kFrameSamples);
     }
     // True where the frame ran as one, its outputs summing to below kdsp::FrameLimit().
     template <kdsp::SimdPath Path, bool Filled> bool ProcessLocated(__m128d* x, const FrameTaps& taps)
@@ -175,8 +182,8 @@ private:
         return true;
     }
 
-    // The four samples' F: taps.zeroDelay when all are at the zero-delay tap (a delay of
-    // 0 ms reads nothing); else taps.whole, unless one is a special tap (false).
+    // From the four samples' F: taps.zeroDelay when all are at the zero-delay tap (a
+    // delay of 0 ms reads nothing); else the indices, unless one is a special tap (false).
     bool WholeTaps(__m128i f, FrameTaps& taps) const
     {
         const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), _mm_set1_epi32(m_zeroDelayTap ? -1 : 0));
@@ -189,7 +196,16 @@ private:
         // then never reads what it writes, and RunFrame may redo it from the line as it is.
         const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, _mm_set1_epi32(static_cast<int32_t>(m_n) - 6)));
         if (_mm_movemask_epi8(special) != 0) return false;
-        _mm_store_si128(reinterpret_cast<__m128i*>(taps.whole), _mm_slli_epi32(f, 4));
+        // LocateAt's indices from the frame's read base, in bytes (16 per pair; a line
+        // below 2^26 pairs keeps them in 32 bits): i = r - F, one length on when below 0;
+        // j = i - 1, one length on when i <= 0.
+        const __m128i n16 = _mm_set1_epi32(static_cast<int32_t>(16 * m_n));
+        const __m128i base = _mm_add_epi32(_mm_set1_epi32(static_cast<int32_t>(16 * m_aheadR)), _mm_set_epi32(48, 32, 16, 0));
+        __m128i i = _mm_sub_epi32(base, _mm_slli_epi32(f, 4));
+        i = _mm_add_epi32(i, _mm_and_si128(n16, _mm_cmplt_epi32(i, _mm_setzero_si128())));
+        const __m128i j = _mm_add_epi32(_mm_sub_epi32(i, _mm_set1_epi32(16)), _mm_and_si128(n16, _mm_cmplt_epi32(i, _mm_set1_epi32(1))));
+        _mm_store_si128(reinterpret_cast<__m128i*>(taps.newer), i);
+        _mm_store_si128(reinterpret_cast<__m128i*>(taps.older), j);
         return true;
     }
 
@@ -218,11 +234,8 @@ private:
     // inputs meet its limit.
     template <bool Filled> bool RunFrame(__m128d* x, const FrameTaps& taps)
     {
-        // A frame that would wrap the read base or the write index round the line's end
-        // is left to Process(): within the frame both then simply count up.
-        if (m_r + kdsp::kFrameSamples > m_n || m_w + kdsp::kFrameSamples > m_n) return false;
         char* const samples = reinterpret_cast<char*>(m_samples);
-        const int64_t n16 = 16 * m_n, r16 = 16 * m_r, written16 = 16 * m_written;
+        const int64_t written16 = 16 * m_written;
         double* const write = m_samples + 2 * m_w;
         __m128d y[4];
         // Each sample's pair is written before the next sample reads: with taps a pair or
@@ -234,11 +247,7 @@ private:
             }
         } else {
             for (int k = 0; k < kdsp::kFrameSamples; ++k) {
-                // LocateAt's indices, in bytes: i = r - F, one length on when below 0;
-                // j = i - 1, one length on when i <= 0.
-                int64_t i = r16 + 16 * k - taps.whole[k];
-                if (i < 0) i += n16;
-                const int64_t j = i <= 0 ? i - 16 + n16 : i - 16;
+                const int64_t i = taps.newer[k], j = taps.older[k];
                 // Unwritten samples read as silence, as in CKestrune::Fetch.
                 const int64_t written = written16 + 16 * k;
                 const __m128d newer = Filled || i < written ? _mm_load_pd(reinterpret_cast<const double*>(samples + i)) : _mm_setzero_pd();
@@ -255,7 +264,7 @@ private:
         m_y = y[3];
         if (!Filled) m_written = std::min(m_n, m_written + kdsp::kFrameSamples);
         m_lastPos = taps.lastPos;
-        m_r = Wrapped(m_r + kdsp::kFrameSamples);
+        m_r += kdsp::kFrameSamples; // no wrap: Locate() took the frame
         m_w = Wrapped(m_w + kdsp::kFrameSamples);
         for (int k = 0; k < kdsp::kFrameSamples; ++k) x[k] = y[k];
         return true;
@@ -290,4 +299,5 @@ private:
     bool m_frames; // the line suits frames
     // The position of the last frame located, which may be one frame ahead.
     double m_aheadPos;
+    int64_t m_aheadR; // the read base of the next frame to locate
 };
