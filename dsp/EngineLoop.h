@@ -301,23 +301,36 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     }
     up.Begin();
     down.Begin();
-    // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate).
+    // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate),
+    // in a ring of three.
     StereoLine::FrameTaps taps[3];
+    StereoLine::FrameTaps *here = &taps[0], *next = &taps[1], *after = &taps[2];
     auto steerInto = [&](StereoLine::FrameTaps& t) { steer.template NextFrame<Path>(t.pos); };
-    if (k < n) {
-        steerInto(taps[0]);
-        line.template Locate<Path>(taps[0]);
-    }
-    if (k + 1 < n) steerInto(taps[1]);
-    for (int here = 0; k < n; ++k, here = here == 2 ? 0 : here + 1) {
-        const int next = here == 2 ? 0 : here + 1, after = next == 2 ? 0 : next + 1;
-        // First the work with the longest chains, so the frame's own work overlaps them.
-        if (k + 1 < n) line.template Locate<Path>(taps[next]);
-        if (k + 2 < n) steerInto(taps[after]);
+    auto frame = [&](int k) {
         __m128d raised[kFactor];
         up.Raise(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
-        const bool small = line.template ProcessLocated<Path, Filled>(raised, taps[here]);
+        const bool small = line.template ProcessLocated<Path, Filled>(raised, *here);
         post.Push(k, down.Lower(raised, small));
+        StereoLine::FrameTaps* const done = here;
+        here = next;
+        next = after;
+        after = done;
+    };
+    if (k < n) {
+        steerInto(*here);
+        line.template Locate<Path>(*here);
+    }
+    if (k + 1 < n) steerInto(*next);
+    // First the work with the longest chains, so the frame's own work overlaps them.
+    for (; k + 2 < n; ++k) {
+        line.template Locate<Path>(*next);
+        steerInto(*after);
+        frame(k);
+    }
+    // The last two frames: nothing more to steer.
+    for (; k < n; ++k) {
+        if (k + 1 < n) line.template Locate<Path>(*next);
+        frame(k);
     }
     post.Finish(n);
     up.Store();
