@@ -308,7 +308,7 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     auto steerInto = [&](StereoLine::FrameTaps& t) { steer.template NextFrame<Path>(t.pos); };
     auto frame = [&](int k) {
         __m128d raised[kFactor];
-        up.Raise(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
+        up.template Raise<Path>(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
         const bool small = line.template ProcessLocated<Path, Filled>(raised, *here);
         post.Push(k, down.Lower(raised, small));
         StereoLine::FrameTaps* const done = here;
