@@ -1,14 +1,14 @@
 #pragma once
-// The effect's passes over the host's buffers, both channels in the two lanes of an
-// SSE2 register: widening, input gain, guard and input peak on the way in; mix,
-// output gain, safety limit, narrowing and output peak on the way out. Each lane
-// performs the one-channel form's operations in its order, so every sample is the
-// same bit for bit. A peak is a maximum, which no grouping changes: two running
-// maxima per lane, taken together at the end, shorten the chain of comparisons that
-// bounded these loops.
+// The effect's passes over the host's buffers: widening, input gain, guard and input
+// peak on the way in; mix, output gain, safety limit, narrowing and output peak on the
+// way out. Each runs a channel at a time, two samples per SSE2 operation (a lone last
+// sample in the low lane). Each lane performs the one-sample form's operations in its
+// order, so every sample is the same bit for bit; a peak is a maximum, which no grouping
+// changes.
 #include <emmintrin.h>
 
 #include <cfloat>
+#include <type_traits>
 
 #include "dsp/SampleGuards.h"
 
@@ -18,56 +18,32 @@ namespace stereo_pass {
 // level on its way to the host, and what is not a number at all leaves as silence.
 constexpr double kOutputLimit = 63.09573444801933; // 10^(36/20)
 
-inline __m128d Load(const float* left, const float* right, int i)
-{
-    return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i)));
-}
-inline __m128d Load(const double* left, const double* right, int i) { return _mm_loadh_pd(_mm_load_sd(left + i), right + i); }
+// Two samples from p (Two), or one in the low lane and +0 in the high one.
+using Two = std::true_type;
+using One = std::false_type;
+inline __m128d Load(const float* p, Two) { return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))); }
+inline __m128d Load(const float* p, One) { return _mm_cvtps_pd(_mm_load_ss(p)); }
+inline __m128d Load(const double* p, Two) { return _mm_loadu_pd(p); }
+inline __m128d Load(const double* p, One) { return _mm_load_sd(p); }
 
-inline void Store(__m128d v, float* left, float* right, int i)
-{
-    const __m128 f = _mm_cvtpd_ps(v);
-    _mm_store_ss(left + i, f);
-    _mm_store_ss(right + i, _mm_shuffle_ps(f, f, 1));
-}
-inline void Store(__m128d v, double* left, double* right, int i)
-{
-    _mm_store_sd(left + i, v);
-    _mm_storeh_pd(right + i, v);
-}
+inline void Store(__m128d v, float* p, Two) { _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v)); }
+inline void Store(__m128d v, float* p, One) { _mm_store_ss(p, _mm_cvtpd_ps(v)); }
+inline void Store(__m128d v, double* p, Two) { _mm_storeu_pd(p, v); }
+inline void Store(__m128d v, double* p, One) { _mm_store_sd(p, v); }
 
 inline __m128d Magnitude(__m128d v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
 
-// Running maxima of magnitudes for a left/right pair of peaks, alternately in two
-// registers (even and odd frames).
-class Peaks {
-public:
-    explicit Peaks(const float* peaks) : m_even(_mm_cvtps_pd(_mm_set_ps(0.0f, 0.0f, peaks[1], peaks[0]))), m_odd(m_even) {}
-    // std::max(peak, |v|): |v| only where it is larger.
-    void Even(__m128d v) { m_even = _mm_max_pd(Magnitude(v), m_even); }
-    void Odd(__m128d v) { m_odd = _mm_max_pd(Magnitude(v), m_odd); }
-    void Store(float* peaks) const
-    {
-        const __m128 f = _mm_cvtpd_ps(_mm_max_pd(m_even, m_odd));
-        _mm_store_ss(peaks, f);
-        _mm_store_ss(peaks + 1, _mm_shuffle_ps(f, f, 1));
-    }
-
-private:
-    __m128d m_even, m_odd;
-};
-
-// one(i) processes frame i and returns what the peaks take.
-template <class Frame> void ForEachFrame(int n, float* peaks, Frame one)
+// one(i, Two()) for samples i and i + 1, one(i, One()) for a lone last sample; returns
+// std::max(peak, |v|) over the values v they return (a lone sample's empty high lane
+// holds +0, which changes no peak). one should capture by value: then nothing it
+// reads can change under the stores it makes, and it stays in registers.
+template <class Step> float EachPair(int n, float peak, Step one)
 {
-    Peaks peak(peaks);
+    __m128d top = _mm_set1_pd(peak);
     int i = 0;
-    for (; i + 1 < n; i += 2) {
-        peak.Even(one(i));
-        peak.Odd(one(i + 1));
-    }
-    if (i < n) peak.Even(one(i));
-    peak.Store(peaks);
+    for (; i + 1 < n; i += 2) top = _mm_max_pd(Magnitude(one(i, Two())), top);
+    if (i < n) top = _mm_max_pd(Magnitude(one(i, One())), top);
+    return static_cast<float>(_mm_cvtsd_f64(_mm_max_sd(top, _mm_unpackhi_pd(top, top))));
 }
 
 // gained = source x gain, non-finite products (which would live in the delay line for
@@ -76,12 +52,16 @@ template <typename Sample>
 void GainInput(const Sample* const* source, double gain, double* const* gained, int n, float* peaks)
 {
     const __m128d g = _mm_set1_pd(gain), largest = _mm_set1_pd(DBL_MAX);
-    ForEachFrame(n, peaks, [&](int i) {
-        const __m128d p = _mm_mul_pd(Load(source[0], source[1], i), g);
-        const __m128d x = _mm_and_pd(p, _mm_cmple_pd(Magnitude(p), largest));
-        Store(x, gained[0], gained[1], i);
-        return x;
-    });
+    for (int c = 0; c < 2; ++c) {
+        const Sample* const from = source[c];
+        double* const to = gained[c];
+        peaks[c] = EachPair(n, peaks[c], [=](int i, auto count) {
+            const __m128d p = _mm_mul_pd(Load(from + i, count), g);
+            const __m128d x = _mm_and_pd(p, _mm_cmple_pd(Magnitude(p), largest));
+            Store(x, to + i, count);
+            return x;
+        });
+    }
 }
 
 // out = limit((wet x balance + dry x (1 - balance)) x gain) for the host; peaks[0..1]
@@ -92,12 +72,17 @@ void MixOutput(const double* const* wet, const double* const* dry, double balanc
 {
     const __m128d b = _mm_set1_pd(balance), d = _mm_set1_pd(1.0 - balance), g = _mm_set1_pd(gain);
     const __m128d high = _mm_set1_pd(kOutputLimit), low = _mm_set1_pd(-kOutputLimit);
-    ForEachFrame(n, peaks, [&](int i) {
-        const __m128d mix = _mm_add_pd(_mm_mul_pd(Load(wet[0], wet[1], i), b), _mm_mul_pd(Load(dry[0], dry[1], i), d));
-        const __m128d y = _mm_max_pd(_mm_min_pd(kdsp::ZeroIfNotFinite(_mm_mul_pd(mix, g)), high), low);
-        Store(y, out[0], out[1], i);
-        return y;
-    });
+    for (int c = 0; c < 2; ++c) {
+        const double* const w = wet[c];
+        const double* const x = dry[c];
+        Sample* const to = out[c];
+        peaks[c] = EachPair(n, peaks[c], [=](int i, auto count) {
+            const __m128d mix = _mm_add_pd(_mm_mul_pd(Load(w + i, count), b), _mm_mul_pd(Load(x + i, count), d));
+            const __m128d y = _mm_max_pd(_mm_min_pd(kdsp::ZeroIfNotFinite(_mm_mul_pd(mix, g)), high), low);
+            Store(y, to + i, count);
+            return y;
+        });
+    }
 }
 
 } // namespace stereo_pass

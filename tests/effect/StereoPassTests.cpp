@@ -1,6 +1,6 @@
-// The effect's two-lane input and output passes against the one-channel loops they
-// replace: the same samples and peaks bit for bit, for float and double hosts, odd and
-// even lengths, with values the guards and the limit must catch.
+// The effect's input and output passes against the one-sample loops they replace: the
+// same samples and peaks bit for bit, for float and double hosts, odd and even
+// lengths, with values the guards and the limit must catch.
 #include "effect/StereoPasses.h"
 
 #include <gtest/gtest.h>
