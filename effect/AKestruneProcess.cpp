@@ -228,13 +228,18 @@ void AKestrune::RunWetPath(double** in, double* (&wet)[2], int frames)
 
 template <typename Sample> void AKestrune::ProcessBlock(Sample** inputs, Sample** outputs, int frames)
 {
+    // The passes take the width the engine's loop runs at (any but the baseline has AVX2).
+    const bool wide = m_delay.GetSimdPath() != kdsp::SimdPath::kBaseline;
     double* in[2] = {m_gainedInput[0].get(), m_gainedInput[1].get()};
-    stereo_pass::GainInput(inputs, m_inputGain.GetReal(), in, frames, m_peaks);
+    if (wide) stereo_pass::GainInputWide(inputs, m_inputGain.GetReal(), in, frames, m_peaks);
+    else stereo_pass::GainInput(inputs, m_inputGain.GetReal(), in, frames, m_peaks);
 
     double* wet[2] = {m_work[0].get(), m_work[1].get()};
     RunWetPath(in, wet, frames);
 
-    stereo_pass::MixOutput(wet, in, m_params[kBalance].Load(), m_outputGain.GetReal(), outputs, frames, m_peaks + 2);
+    const double balance = m_params[kBalance].Load(), gain = m_outputGain.GetReal();
+    if (wide) stereo_pass::MixOutputWide(wet, in, balance, gain, outputs, frames, m_peaks + 2);
+    else stereo_pass::MixOutput(wet, in, balance, gain, outputs, frames, m_peaks + 2);
 }
 
 template <typename Sample> void AKestrune::ProcessEntry(Sample** inputs, Sample** outputs, int frames)

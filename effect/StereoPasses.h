@@ -85,4 +85,13 @@ void MixOutput(const double* const* wet, const double* const* dry, double balanc
     }
 }
 
+// The same passes built for AVX2 (StereoPassesAvx2.cpp), four samples per operation;
+// only for a processor that has it.
+void GainInputWide(const float* const* source, double gain, double* const* gained, int n, float* peaks);
+void GainInputWide(const double* const* source, double gain, double* const* gained, int n, float* peaks);
+void MixOutputWide(const double* const* wet, const double* const* dry, double balance, double gain, float* const* out,
+                   int n, float* peaks);
+void MixOutputWide(const double* const* wet, const double* const* dry, double balance, double gain, double* const* out,
+                   int n, float* peaks);
+
 } // namespace stereo_pass
