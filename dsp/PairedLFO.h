@@ -6,6 +6,8 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "dsp/LFO.h"
 #include "dsp/SampleGuards.h"
@@ -14,7 +16,8 @@ class PairedLFO {
 public:
     explicit PairedLFO(LFO& osc)
         : m_osc(osc), m_cs(_mm_set_pd(osc.m_s, osc.m_c)), m_cos(_mm_set1_pd(osc.m_cos)),
-          m_sin(_mm_set_pd(osc.m_sin, -osc.m_sin)), m_k(osc.m_k), m_r(osc.m_r), m_guardIdle(GuardIdle(osc))
+          m_sin(_mm_set_pd(osc.m_sin, -osc.m_sin)), m_k(osc.m_k), m_r(osc.m_r),
+          m_lastUnguarded(GuardIdle(osc) ? osc.m_r - 3 : std::numeric_limits<int64_t>::min())
     {
     }
 
@@ -58,7 +61,7 @@ public:
     // The next ProcessFrame() runs without the guard and without a renormalisation (a
     // renormalisation falls inside otherwise): it changes nothing but the phasor and
     // the step count, which Save() and Restore() take back.
-    bool Unguarded() const { return m_guardIdle && m_k + 3 <= m_r; }
+    bool Unguarded() const { return m_k <= m_lastUnguarded; }
     struct State {
         __m128d cs;
         int64_t k;
@@ -101,5 +104,5 @@ private:
     const __m128d m_cos, m_sin;
     int64_t m_k;
     const int64_t m_r;
-    const bool m_guardIdle;
+    const int64_t m_lastUnguarded; // the last step count a frame may start at unguarded
 };

@@ -45,7 +45,6 @@ public:
         int moving;
         bool located;
         bool zeroDelay; // every sample reads the zero-delay tap
-        double lastPos;
     };
 
     // True once every sample of the line has been written since the last sizing or
@@ -167,7 +166,6 @@ private:
         const __m128d last01 = _mm_unpacklo_pd(_mm_set_sd(m_aheadPos), p01), last23 = _mm_shuffle_pd(p01, p23, 1);
         const __m128d moving01 = _mm_cmpneq_pd(p01, last01), moving23 = _mm_cmpneq_pd(p23, last23);
         taps.moving = _mm_movemask_pd(moving01) | _mm_movemask_pd(moving23) << 2;
-        taps.lastPos = _mm_cvtsd_f64(_mm_unpackhi_pd(p23, p23));
         // x = (p + 1) span lies in 0..n, so truncation to 32 bits is floor.
         const __m128d span = _mm_set1_pd(m_span);
         const __m128d x01 = _mm_mul_pd(_mm_add_pd(p01, one), span), x23 = _mm_mul_pd(_mm_add_pd(p23, one), span);
@@ -217,7 +215,6 @@ private:
         const __m256d last = _mm256_blend_pd(_mm256_permute4x64_pd(p, _MM_SHUFFLE(2, 1, 0, 0)), _mm256_set1_pd(m_aheadPos), 1);
         const __m256d moving = _mm256_cmp_pd(p, last, _CMP_NEQ_UQ);
         taps.moving = _mm256_movemask_pd(moving);
-        taps.lastPos = taps.pos[3];
         const __m256d x = _mm256_mul_pd(_mm256_add_pd(p, one), _mm256_set1_pd(m_span));
         const __m128i f = _mm256_cvttpd_epi32(x);
         if (!WholeTaps(f, taps)) return false;
@@ -263,7 +260,7 @@ private:
         if (__builtin_expect(!kdsp::Below(StereoBlockDown::InputSize(y), kdsp::FrameLimit()), 0)) return false;
         m_y = y[3];
         if (!Filled) m_written = std::min(m_n, m_written + kdsp::kFrameSamples);
-        m_lastPos = taps.lastPos;
+        m_lastPos = taps.pos[3];
         m_r += kdsp::kFrameSamples; // no wrap: Locate() took the frame
         m_w = Wrapped(m_w + kdsp::kFrameSamples);
         for (int k = 0; k < kdsp::kFrameSamples; ++k) x[k] = y[k];
