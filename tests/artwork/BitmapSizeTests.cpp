@@ -16,16 +16,6 @@ Box rectOf(const Place& place)
     return {place.left, place.top, place.left + image.width(), place.top + image.height() / place.frames};
 }
 
-TEST(ArtworkFiles, EveryPanelBitmapIsThere)
-{
-    for (int number : {3002, 3003, 3004, 3005, 3008, 3009, 3010, 3011, 3012, 5016, 5017, 5019, 5020}) {
-        const ArtworkImage image(number);
-        EXPECT_TRUE(image.loaded()) << ArtworkImage::pathOf(number);
-        EXPECT_GT(image.width(), 0) << number;
-        EXPECT_GT(image.height(), 0) << number;
-    }
-}
-
 TEST(ArtworkSizes, KnobStripsHoldSixtyOneSquareFramesOfTheKnobs)
 {
     const ArtworkImage small(3004);

@@ -60,17 +60,4 @@ inline std::vector<Place> editorPlaces()
     };
 }
 
-// The knob places and their strip.
-struct KnobPlace {
-    int left, top, size, strip;
-};
-
-inline std::vector<KnobPlace> editorKnobs()
-{
-    return {
-        {112, 78, 113, 5020}, {514, 71, 51, 3004}, {595, 154, 51, 3004}, {119, 243, 51, 3004}, {253, 243, 51, 3004},
-        {399, 243, 51, 3004}, {533, 243, 51, 3004}, {21, 261, 51, 3004}, {678, 261, 51, 3004},
-    };
-}
-
 inline constexpr int kLevelDisplayTop = 222;

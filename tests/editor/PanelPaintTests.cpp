@@ -139,16 +139,10 @@ TEST_F(PanelViewTest, LayoutFollowsTheTable)
     EXPECT_TRUE(effect->IsEditorViewOpen());
 }
 
-TEST_F(PanelViewTest, HeaderShowsTheCurrentProgramsName)
+// The header following the host's program changes is checked on screen under Xvfb.
+TEST_F(PanelViewTest, HeaderShowsAShiftJisNameAsUtf8)
 {
-    char name[32] = {};
-    effect->getProgramName(name);
-    EXPECT_STREQ(view().ShownProgramName(), name);
-    effect->setProgram(3); // as a host would
-    view().idle(nullptr);
-    effect->getProgramName(name);
-    EXPECT_STREQ(view().ShownProgramName(), name);
-    effect->SaveProgram(6, CString("\x83\x41 Echo")); // a Shift-JIS name, shown as UTF-8
+    effect->SaveProgram(6, CString("\x83\x41 Echo"));
     view().idle(nullptr);
     EXPECT_STREQ(view().ShownProgramName(), "\xE3\x82\xA2 Echo");
 }
@@ -214,26 +208,19 @@ TEST_F(PanelViewTest, IndicatorThirdsAndNoteChoiceAreHostGestures)
     EXPECT_EQ(note[2], audioMasterEndEdit);
 }
 
-TEST_F(PanelViewTest, KnobDragOpensOneGestureUntilTheRelease)
+// A knob drag as one gesture runs under Xvfb; here the gain knob's gesture names the host's
+// Input Level parameter, not the knob's own.
+TEST_F(PanelViewTest, InputGainKnobGestureIsTheInputLevels)
 {
-    const float before = effect->getParameter(kFeedBack);
-    view().OnLButtonDown(nullptr, CPoint(524, 111));
-    EXPECT_EQ(EditCalls(kFeedBack), (std::vector<VstInt32> {audioMasterBeginEdit}));
-    view().OnMouseMove(nullptr, CPoint(530, 80));
-    view().OnMouseMove(nullptr, CPoint(556, 90));
-    view().OnLButtonUp(nullptr, CPoint(556, 90));
-    const std::vector<VstInt32> calls = EditCalls(kFeedBack);
-    ASSERT_EQ(calls.size(), 4u); // begin, an automation per turning move, end
-    EXPECT_EQ(calls.front(), audioMasterBeginEdit);
-    EXPECT_EQ(calls.back(), audioMasterEndEdit);
-    EXPECT_GT(effect->getParameter(kFeedBack), before + 0.3f);
-
-    // The input gain knob reports the host's Input Level parameter.
+    effect->setParameter(kInputLevel, 0.5f);
+    view().idle(nullptr);
     view().OnLButtonDown(nullptr, CPoint(30, 300));
     view().OnMouseMove(nullptr, CPoint(60, 270));
     view().OnLButtonUp(nullptr, CPoint(60, 270));
-    EXPECT_EQ(EditCalls(kInputLevel).front(), audioMasterBeginEdit);
-    EXPECT_EQ(EditCalls(kInputLevel).back(), audioMasterEndEdit);
+    EXPECT_GT(effect->getParameter(kInputLevel), 0.5f);
+    EXPECT_EQ(EditCalls(kInputLevel), (std::vector<VstInt32> {audioMasterBeginEdit, audioMasterAutomate,
+                                                              audioMasterEndEdit}));
+    EXPECT_TRUE(EditCalls(kInputGainId).empty());
 }
 
 TEST_F(PanelViewTest, PaintComposesBackgroundControlsMetersAndMarks)

@@ -151,6 +151,7 @@ TEST_F(PanelTest, RectangleBeforeOpenAndWindowLifetime)
     unsigned char* data = nullptr;
     XGetWindowProperty(x.display, panel[0], embed, 0, 2, False, AnyPropertyType, &type, &format, &count, &after, &data);
     ASSERT_EQ(count, 2u);
+    EXPECT_EQ(reinterpret_cast<long*>(data)[0], 0);     // protocol version
     EXPECT_EQ(reinterpret_cast<long*>(data)[1] & 1, 1); // mapped flag
     XFree(data);
     EXPECT_TRUE(session->Open()); // a second open leaves the panel as it is
@@ -177,7 +178,7 @@ TEST_F(PanelTest, KnobDragIsOneHostGesture)
     ASSERT_TRUE(ClickPanel(kChangedX, kChangedY, [&] { return fx().GetParameter(4) == before; }));
 }
 
-TEST_F(PanelTest, SwitchesAndTypedValue)
+TEST_F(PanelTest, SwitchClicksAreOneGestureEach)
 {
     ASSERT_EQ(fx().GetParameter(0), 1.0f);
     fx().ClearEvents();
@@ -190,12 +191,6 @@ TEST_F(PanelTest, SwitchesAndTypedValue)
     ASSERT_TRUE(ClickPanel(kHpfX, kHpfY, [&] { return fx().GetParameter(8) == 1.0f; }));
     session->IdleFor(150ms);
     EXPECT_TRUE(IsOneGesture(Gestures(fx(), 8)));
-
-    fx().ClearEvents();
-    ASSERT_TRUE(TypeInto(kDelayTextX, kDelayTextY, "375", [&] { return fx().ParameterDisplay(3) == "375"; }))
-        << fx().ParameterDisplay(3);
-    const std::vector<int32_t> typed = Gestures(fx(), 3);
-    EXPECT_EQ(typed, (std::vector<int32_t> {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit}));
 }
 
 TEST_F(PanelTest, ShiftClickOnPowerRestoresTheFactoryProgram)
@@ -507,10 +502,6 @@ TEST_F(PanelTest, HostAutomationFromTheAudioThread)
     session->IdleFor(200ms);
     cairo_surface_t* after = x.capture(session->host, session->width, session->height);
     EXPECT_GT(differingPixels(before, after, 263, 185, 455, 201), 50); // the indicator moved to HOST
-    fx().ClearEvents();
-    DragTimeKnob();
-    session->IdleFor(100ms);
-    EXPECT_TRUE(Gestures(fx(), 3).empty()); // the knob follows HOST mode: no drag
     cairo_surface_destroy(after);
     cairo_surface_destroy(before);
 }

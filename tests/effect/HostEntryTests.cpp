@@ -180,20 +180,3 @@ TEST_F(HostTempoMissing, TheKeptBpmAndNoteTimeTheDelayFromMsMode)
     EXPECT_EQ(fx.Display(kBpm), "150.0");
     EXPECT_EQ(fx.Display(kDelayTime), "800");
 }
-
-TEST_F(HostTempoMissing, HostHalfGivesHalfANoteAtItsBpm)
-{
-    HostedEffect fx;
-    int hostHalf = -1;
-    for (int p = 0; p < kNumPrograms; ++p)
-        if (fx.Host().StringOf(effGetProgramNameIndexed, p) == "Host Half") hostHalf = p;
-    ASSERT_GE(hostHalf, 0) << "the factory bank has a program \"Host Half\"";
-    fx.Host().Dispatch(effSetProgram, 0, hostHalf);
-    ASSERT_EQ(fx.Display(kTimeMode), "HOST");
-    ASSERT_EQ(fx.Display(kNote), "1/2");
-    ASSERT_EQ(fx.Display(kBpm), "120.0");
-    EXPECT_EQ(fx.Display(kDelayTime), "1000");
-    const std::vector<float> silence(HostedEffect::kBlock, 0.0f);
-    fx.Run(silence, silence);
-    EXPECT_EQ(fx.Display(kDelayTime), "1000");
-}

@@ -104,19 +104,13 @@ template <typename Sample> void CompareBothPasses()
 } // namespace
 
 // As the effect runs them (flush-to-zero, subnormals read as zero), and without.
-TEST(StereoPasses, MatchTheOneChannelLoopsForFloatHosts)
+TEST(StereoPasses, MatchTheOneChannelLoopsForFloatAndDoubleHosts)
 {
-    CompareBothPasses<float>();
     const unsigned saved = _mm_getcsr();
-    _mm_setcsr(saved | 0x8040);
-    CompareBothPasses<float>();
-    _mm_setcsr(saved);
-}
-TEST(StereoPasses, MatchTheOneChannelLoopsForDoubleHosts)
-{
-    CompareBothPasses<double>();
-    const unsigned saved = _mm_getcsr();
-    _mm_setcsr(saved | 0x8040);
-    CompareBothPasses<double>();
+    for (unsigned modes : {0u, 0x8040u}) {
+        _mm_setcsr(saved | modes);
+        CompareBothPasses<float>();
+        CompareBothPasses<double>();
+    }
     _mm_setcsr(saved);
 }

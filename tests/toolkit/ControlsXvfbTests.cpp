@@ -130,18 +130,6 @@ TEST_F(DialogTest, EscapeAndCancelButtonReturnMinusOne)
     EXPECT_EQ(host.findWindow("Save Program"), 0u); // the window is gone
 }
 
-TEST_F(DialogTest, ListChoiceProposesItsNameAndOkButtonConfirms)
-{
-    std::pair<int, int> list;
-    const int result = run({[&] { list = at("mList"); host.click(list.first, list.second); },
-                            // The list opens below itself; item 7 sits 4 + 7 rows down.
-                            [&] { host.moveTo(list.first, list.second + 13 + 4 + 7 * 20 + 10); },
-                            [&] { host.button(1, true); }, [&] { host.button(1, false); },
-                            [&] { auto p = at("OnOK:"); host.click(p.first, p.second); }});
-    EXPECT_EQ(result, 7);
-    EXPECT_STREQ(name, "Program 7");
-}
-
 TEST_F(DialogTest, OnlyOneDialogRunsAtATime)
 {
     int nested = -2;
