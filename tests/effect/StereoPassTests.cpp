@@ -1,7 +1,9 @@
-// The effect's input and output passes against the one-sample loops they replace: the
-// same samples and peaks bit for bit, for float and double hosts, odd and even
-// lengths, with values the guards and the limit must catch.
+// The effect's input and output passes, the baseline build and the AVX2 one, against the
+// one-sample loops they replace: the same samples and peaks bit for bit, for float and
+// double hosts, lengths of every remainder, with values the guards and the limit must
+// catch.
 #include "effect/StereoPasses.h"
+#include "dsp/SimdPath.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +48,7 @@ template <typename Sample> Sample Pick(std::mt19937& rnd)
     }
 }
 
-template <typename Sample> void CompareBothPasses()
+template <typename Sample> void CompareBothPasses(bool wide)
 {
     std::mt19937 rnd(5);
     for (int round = 0; round < 400; ++round) {
@@ -64,7 +66,8 @@ template <typename Sample> void CompareBothPasses()
         const Sample* source[2] = {l.data(), r.data()};
         double* gained[2] = {gl.data(), gr.data()};
         float peaks[2] = {start[0], start[1]};
-        stereo_pass::GainInput(source, gain, gained, n, peaks);
+        if (wide) stereo_pass::GainInputWide(source, gain, gained, n, peaks);
+        else stereo_pass::GainInput(source, gain, gained, n, peaks);
         for (int ch = 0; ch < 2; ++ch) {
             double peak = start[ch];
             for (int i = 0; i < n; ++i) {
@@ -87,7 +90,8 @@ template <typename Sample> void CompareBothPasses()
         const double* dry[2] = {gl.data(), gr.data()};
         Sample* out[2] = {ol.data(), orr.data()};
         float outPeaks[2] = {start[1], start[0]};
-        stereo_pass::MixOutput(wet, dry, balance, outGain, out, n, outPeaks);
+        if (wide) stereo_pass::MixOutputWide(wet, dry, balance, outGain, out, n, outPeaks);
+        else stereo_pass::MixOutput(wet, dry, balance, outGain, out, n, outPeaks);
         for (int ch = 0; ch < 2; ++ch) {
             double peak = ch == 0 ? start[1] : start[0];
             for (int i = 0; i < n; ++i) {
@@ -98,6 +102,7 @@ template <typename Sample> void CompareBothPasses()
             ASSERT_EQ(Bits(outPeaks[ch]), Bits(static_cast<float>(peak))) << round << " " << ch;
         }
         ASSERT_EQ(ol[n], Sample(0)) << "nothing written past the block";
+        ASSERT_EQ(gl[n], 0.0) << "nothing written past the block";
     }
 }
 
@@ -109,8 +114,11 @@ TEST(StereoPasses, MatchTheOneChannelLoopsForFloatAndDoubleHosts)
     const unsigned saved = _mm_getcsr();
     for (unsigned modes : {0u, 0x8040u}) {
         _mm_setcsr(saved | modes);
-        CompareBothPasses<float>();
-        CompareBothPasses<double>();
+        for (bool wide : {false, true}) {
+            if (wide && !kdsp::SimdPathSupported(kdsp::SimdPath::kAvx2)) continue;
+            CompareBothPasses<float>(wide);
+            CompareBothPasses<double>(wide);
+        }
     }
     _mm_setcsr(saved);
 }
