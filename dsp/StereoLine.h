@@ -26,9 +26,15 @@ public:
           m_lastPos(line.m_lastPos), m_zeroDelayTap(line.ZeroDelayTap()), m_n(line.m_n), m_r(line.m_r), m_w(line.m_w),
           m_written(line.m_written),
           // The read base one behind the write index (as it stays from the first sample
-          // after a reset on) lets LocateAt rule out reads of what a frame overwrites.
-          m_frames(m_n >= kdsp::kFrameSamples && m_n < kMaxFrameLine && m_r < m_n && Wrapped(m_r + 1) == m_w),
-          m_aheadPos(m_lastPos), m_aheadR(m_r)
+          // after a reset on) lets LocateAt rule out reads of what a frame overwrites. A
+          // frame's read base and write index (one ahead) must not wrap round the line's
+          // end within it.
+          m_lastFrameR(m_n >= kdsp::kFrameSamples && m_n < kMaxFrameLine && m_r < m_n && Wrapped(m_r + 1) == m_w
+                           ? m_n - kdsp::kFrameSamples - 1
+                           : -1),
+          m_aheadPos(m_lastPos), m_aheadR(m_r), m_n16(_mm_set1_epi32(static_cast<int32_t>(16 * (m_n & 0x3FFFFFF)))),
+          m_specialAbove(_mm_set1_epi32(static_cast<int32_t>((m_n & 0x3FFFFFF) - 6))),
+          m_zeroDelayLanes(_mm_set1_epi32(m_zeroDelayTap ? -1 : 0))
     {
     }
 
@@ -92,10 +98,9 @@ public:
     // builds find the four taps in one 256-bit register instead of two halves.
     template <kdsp::SimdPath Path = kdsp::SimdPath::kBaseline> void Locate(FrameTaps& taps)
     {
-        // A frame that would wrap the read base or the write index (one ahead of it)
-        // round the line's end is left to Process(): within the frame both then simply
-        // count up.
-        const bool fits = m_frames && m_aheadR + kdsp::kFrameSamples + 1 <= m_n;
+        // A frame that would wrap the read base or the write index round the line's end
+        // is left to Process(): within the frame both then simply count up.
+        const bool fits = m_aheadR <= m_lastFrameR;
         if constexpr (Path == kdsp::SimdPath::kBaseline)
             taps.located = fits && LocateAt(_mm_load_pd(taps.pos), _mm_load_pd(taps.pos + 2), taps);
         else taps.located = fits && LocateAtWide(taps);
@@ -184,7 +189,7 @@ private:
     // delay of 0 ms reads nothing); else the indices, unless one is a special tap (false).
     bool WholeTaps(__m128i f, FrameTaps& taps) const
     {
-        const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), _mm_set1_epi32(m_zeroDelayTap ? -1 : 0));
+        const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), m_zeroDelayLanes);
         taps.zeroDelay = _mm_movemask_epi8(atStart) == 0xFFFF;
         if (taps.zeroDelay) return true;
         // With the read base one behind the write index, a sample's taps lie F + 1 and
@@ -192,12 +197,12 @@ private:
         // sample of the frame overwrites (F = n, the full-length tap, among them): such
         // frames, and frames partly at the zero-delay tap, are left to Process(). A frame
         // then never reads what it writes, and RunFrame may redo it from the line as it is.
-        const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, _mm_set1_epi32(static_cast<int32_t>(m_n) - 6)));
+        const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, m_specialAbove));
         if (_mm_movemask_epi8(special) != 0) return false;
         // LocateAt's indices from the frame's read base, in bytes (16 per pair; a line
         // below 2^26 pairs keeps them in 32 bits): i = r - F, one length on when below 0;
         // j = i - 1, one length on when i <= 0.
-        const __m128i n16 = _mm_set1_epi32(static_cast<int32_t>(16 * m_n));
+        const __m128i n16 = m_n16;
         const __m128i base = _mm_add_epi32(_mm_set1_epi32(static_cast<int32_t>(16 * m_aheadR)), _mm_set_epi32(48, 32, 16, 0));
         __m128i i = _mm_sub_epi32(base, _mm_slli_epi32(f, 4));
         i = _mm_add_epi32(i, _mm_and_si128(n16, _mm_cmplt_epi32(i, _mm_setzero_si128())));
@@ -293,8 +298,11 @@ private:
     double m_lastPos;
     bool m_zeroDelayTap; // invariant while the line is in registers
     int64_t m_n, m_r, m_w, m_written;
-    bool m_frames; // the line suits frames
+    int64_t m_lastFrameR; // the last read base a frame may start at; -1 where the line does not suit frames
     // The position of the last frame located, which may be one frame ahead.
     double m_aheadPos;
     int64_t m_aheadR; // the read base of the next frame to locate
+    // 16 n, n - 6, and all ones where there is a zero-delay tap, in four lanes (only
+    // frames read them, on lines below 2^26 pairs).
+    __m128i m_n16, m_specialAbove, m_zeroDelayLanes;
 };
