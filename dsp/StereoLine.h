@@ -255,9 +255,10 @@ private:
                 const __m128d newer = Filled || i < written ? _mm_load_pd(reinterpret_cast<const double*>(samples + i)) : _mm_setzero_pd();
                 const __m128d older = Filled || j < written ? _mm_load_pd(reinterpret_cast<const double*>(samples + j)) : _mm_setzero_pd();
                 const __m128d w = _mm_load1_pd(taps.weight + k);
-                // The allpass (a position held still) reads the sample before's output.
+                // The allpass (a position held still) reads the sample before's output. A
+                // modulated line moves at every sample: that way runs straight through.
                 const __m128d before = k == 0 ? m_y : y[k - 1];
-                y[k] = (taps.moving >> k & 1) ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
+                y[k] = __builtin_expect(taps.moving >> k & 1, 1) ? _mm_add_pd(_mm_mul_pd(_mm_sub_pd(older, newer), w), newer)
                                               : _mm_add_pd(_mm_mul_pd(_mm_sub_pd(newer, before), w), older);
                 _mm_store_pd(write + 2 * k, _mm_add_pd(_mm_mul_pd(y[k], m_g), x[k]));
             }
