@@ -164,7 +164,8 @@ struct DelayMain::WetFilterPass {
 protected:
     __m128d Select(__m128d wet, __m128d high, __m128d low) const
     {
-        return output == WetFilters::kLow ? low : output == WetFilters::kHigh ? high : wet;
+        // Both filters on, the usual case, runs straight through.
+        return __builtin_expect(output == WetFilters::kLow, 1) ? low : output == WetFilters::kHigh ? high : wet;
     }
     void Put(int k, __m128d y) const
     {
@@ -191,7 +192,7 @@ struct DelayMain::StaggeredWetFilterPass : WetFilterPass {
     {
         if (__builtin_expect(m_started, 1)) {
             __m128d h, l;
-            m_pair.Step(wet, chained ? m_high : m_wet, h, l);
+            m_pair.Step(wet, __builtin_expect(chained, 1) ? m_high : m_wet, h, l);
             Put(k - 1, Select(m_wet, m_high, l));
             m_high = h;
         } else {
