@@ -91,7 +91,7 @@ struct DelayMain::SteeringCopy {
     explicit SteeringCopy(Steering& s) : steering(s), copy(s), glider(copy.glideOsc), modulator(copy.modOsc) {}
     double Next() { return copy.Step(glider, modulator); }
     // Next() four times, into pos, clamped (a glide's NaN becomes -1, as LocateAt has it).
-    template <kdsp::SimdPath> void NextFrame(double* pos)
+    template <kdsp::SimdPath Path> void NextFrame(double* pos)
     {
         __m128d p01, p23;
         if (!GlideFrame(p01, p23)) {
@@ -99,8 +99,13 @@ struct DelayMain::SteeringCopy {
             p01 = kdsp::ClampPositions(_mm_set_pd(b, a));
             p23 = kdsp::ClampPositions(_mm_set_pd(d, c));
         }
-        _mm_store_pd(pos, p01);
-        _mm_store_pd(pos + 2, p23);
+        if constexpr (Path == kdsp::SimdPath::kBaseline) {
+            _mm_store_pd(pos, p01);
+            _mm_store_pd(pos + 2, p23);
+        } else {
+            // One store, as the AVX builds' Locate reads the four in one load.
+            _mm256_store_pd(pos, _mm256_insertf128_pd(_mm256_castpd128_pd256(p01), p23, 1));
+        }
     }
     // Four glide steps at once, where Step() would take its glide branch four times
     // without ending the glide or clamping: the countdown has four steps left, and no
