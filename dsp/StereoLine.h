@@ -190,15 +190,17 @@ private:
     bool WholeTaps(__m128i f, FrameTaps& taps) const
     {
         const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), m_zeroDelayLanes);
-        taps.zeroDelay = _mm_movemask_epi8(atStart) == 0xFFFF;
-        if (taps.zeroDelay) return true;
         // With the read base one behind the write index, a sample's taps lie F + 1 and
         // F + 2 behind the pair it writes. F > n - 6 reaches pairs that this or a later
         // sample of the frame overwrites (F = n, the full-length tap, among them): such
         // frames, and frames partly at the zero-delay tap, are left to Process(). A frame
         // then never reads what it writes, and RunFrame may redo it from the line as it is.
         const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, m_specialAbove));
-        if (_mm_movemask_epi8(special) != 0) return false;
+        if (__builtin_expect(_mm_movemask_epi8(special) != 0, 0)) {
+            taps.zeroDelay = _mm_movemask_epi8(atStart) == 0xFFFF;
+            return taps.zeroDelay;
+        }
+        taps.zeroDelay = false;
         // LocateAt's indices from the frame's read base, in bytes (16 per pair; a line
         // below 2^26 pairs keeps them in 32 bits): i = r - F, one length on when below 0;
         // j = i - 1, one length on when i <= 0.
