@@ -121,6 +121,7 @@ private:
     double Centre() const;
     // depth x d as a swing of the read position.
     double ModulationAmplitude() const;
+    struct OutputPairs;
     struct WetFilterPass;
     struct StaggeredWetFilterPass;
     struct NoWetFilters;

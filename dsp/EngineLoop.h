@@ -8,11 +8,11 @@
 #include "dsp/DelayMain.h"
 #include "dsp/PairedLFO.h"
 #include "dsp/SampleGuards.h"
+#include "dsp/StaggeredFilterPair.h"
 #include "dsp/StereoBiquad.h"
 #include "dsp/StereoFilterPair.h"
 #include "dsp/StereoFrameSections.h"
 #include "dsp/StereoLine.h"
-#include "dsp/StaggeredFilterPair.h"
 
 #include <type_traits>
 
@@ -146,13 +146,24 @@ struct DelayMain::SteeringCopy {
     PairedLFO glider, modulator;
 };
 
+// The loop's output buffers, frame k's left and right in the two lanes of a pair.
+struct DelayMain::OutputPairs {
+    void Put(int k, __m128d y) const
+    {
+        _mm_store_sd(outL + k, y);
+        _mm_storeh_pd(outR + k, y);
+    }
+    double* const outL;
+    double* const outR;
+};
+
 // Where the loop's output goes: Push(k, wet) takes frame k's engine output, and every
 // frame pushed has been stored when Finish() returns. WetFilterPass runs the wet filters
 // (WetFilters) on it first; NoWetFilters stands in when there are none.
-struct DelayMain::WetFilterPass {
+struct DelayMain::WetFilterPass : OutputPairs {
     WetFilterPass(const WetFilters* f, double* outL, double* outR)
-        : high(*f->highL, *f->highR), low(*f->lowL, *f->lowR), chained(f->chained), output(f->output),
-          m_outL(outL), m_outR(outR)
+        : OutputPairs {outL, outR}, high(*f->highL, *f->highR), low(*f->lowL, *f->lowR), chained(f->chained),
+          output(f->output)
     {
     }
     void Push(int k, __m128d wet)
@@ -172,17 +183,10 @@ protected:
         // Both filters on, the usual case, runs straight through.
         return __builtin_expect(output == WetFilters::kLow, 1) ? low : output == WetFilters::kHigh ? high : wet;
     }
-    void Put(int k, __m128d y) const
-    {
-        _mm_store_sd(m_outL + k, y);
-        _mm_storeh_pd(m_outR + k, y);
-    }
 
     StereoFilterPair high, low;
     const bool chained;
     const WetFilters::Output output;
-    double* const m_outL;
-    double* const m_outR;
 };
 
 #ifdef __AVX__
@@ -223,18 +227,10 @@ private:
 };
 #endif
 
-struct DelayMain::NoWetFilters {
-    NoWetFilters(const WetFilters*, double* outL, double* outR) : m_outL(outL), m_outR(outR) {}
-    void Push(int k, __m128d wet)
-    {
-        _mm_store_sd(m_outL + k, wet);
-        _mm_storeh_pd(m_outR + k, wet);
-    }
+struct DelayMain::NoWetFilters : OutputPairs {
+    NoWetFilters(const WetFilters*, double* outL, double* outR) : OutputPairs {outL, outR} {}
+    void Push(int k, __m128d wet) { Put(k, wet); }
     void Finish(int) {}
-
-private:
-    double* const m_outL;
-    double* const m_outR;
 };
 
 template <kdsp::SimdPath Path>
