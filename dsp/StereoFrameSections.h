@@ -109,10 +109,8 @@ public:
         double w[2][3][4];
         FrameWeights::Of(left, right, {0, 6, 7}, w); // x, y1, y2
         for (int j = 0; j < kdsp::kFrameSamples; ++j)
-            for (int v = 0; v < 3; ++v) {
-                m_w[j][v] = _mm_set_pd(w[1][v][j], w[0][v][j]);
-                for (int lane = 0; lane < 2; ++lane) m_wide[j / 2][v][2 * (j % 2) + lane] = w[lane][v][j];
-            }
+            for (int v = 0; v < 3; ++v)
+                for (int lane = 0; lane < 2; ++lane) m_w[j / 2][v][2 * (j % 2) + lane] = w[lane][v][j];
     }
 
     void Begin()
@@ -130,15 +128,16 @@ public:
             return;
         }
         if constexpr (Path == kdsp::SimdPath::kBaseline) {
+            auto weight = [&](int j, int v) { return _mm_load_pd(m_w[j / 2][v] + 2 * (j % 2)); };
             for (int j = 0; j < kdsp::kFrameSamples; ++j)
-                y[j] = _mm_add_pd(_mm_mul_pd(m_w[j][0], x), _mm_add_pd(_mm_mul_pd(m_w[j][1], m_y1), _mm_mul_pd(m_w[j][2], m_y2)));
+                y[j] = _mm_add_pd(_mm_mul_pd(weight(j, 0), x), _mm_add_pd(_mm_mul_pd(weight(j, 1), m_y1), _mm_mul_pd(weight(j, 2), m_y2)));
         } else {
             auto twice = [](__m128d v) { return _mm256_insertf128_pd(_mm256_castpd128_pd256(v), v, 1); };
             const __m256d x2 = twice(x), y1 = twice(m_y1), y2 = twice(m_y2);
             for (int p = 0; p < 2; ++p) {
                 const __m256d pair = _mm256_add_pd(
-                    _mm256_mul_pd(_mm256_load_pd(m_wide[p][0]), x2),
-                    _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(m_wide[p][1]), y1), _mm256_mul_pd(_mm256_load_pd(m_wide[p][2]), y2)));
+                    _mm256_mul_pd(_mm256_load_pd(m_w[p][0]), x2),
+                    _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(m_w[p][1]), y1), _mm256_mul_pd(_mm256_load_pd(m_w[p][2]), y2)));
                 y[2 * p] = _mm256_castpd256_pd128(pair);
                 y[2 * p + 1] = _mm256_extractf128_pd(pair, 1);
             }
@@ -150,8 +149,9 @@ public:
 private:
     void Check() { m_limit = kdsp::LimitFor(_mm_add_pd(kdsp::Magnitude(m_y1), kdsp::Magnitude(m_y2))); }
 
-    __m128d m_w[kdsp::kFrameSamples][3]; // [output][x, y1, y2]
-    alignas(32) double m_wide[2][3][4];  // [outputs 0-1, 2-3][x, y1, y2][left, right of each]
+    // [outputs 0-1, 2-3][x, y1, y2][left, right of each]: an output's weights are a pair,
+    // two outputs' a 256-bit group.
+    alignas(32) double m_w[2][3][4];
     __m128d m_limit = _mm_setzero_pd();
 };
 
