@@ -10,6 +10,7 @@
 #include "dsp/LFO.h"
 #include "dsp/SamplingRateConverter.h"
 #include "dsp/SimdPath.h"
+#include "dsp/StereoFrameSections.h"
 
 class DelayMain {
 public:
@@ -148,6 +149,7 @@ private:
     // A frame at a time: some 20-25 % less time per frame on every path, within 1e-12
     // of peak of the plain form (tests/dsp/BlockSectionsTests.cpp).
     bool m_blockSections = true;
+    BlockWeights m_blockWeights;
     SamplingRateConverter m_src;
     std::unique_ptr<double[]> m_workL, m_workR;
     int m_blockSize = 0;

@@ -15,6 +15,8 @@
 // same guards; the history it leaves is checked before the block form resumes.
 #include <immintrin.h>
 
+#include <cstring>
+
 #include "dsp/SimdPath.h"
 #include "dsp/StereoBiquad.h"
 
@@ -28,7 +30,7 @@ inline __m128d FrameLimit() { return _mm_set1_pd(1e300); }
 inline __m128d Magnitude(__m128d v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
 
 // True when both lanes are below the limit (NaN is not).
-inline bool Below(__m128d magnitudes, __m128d limit) { return _mm_movemask_pd(_mm_cmplt_pd(magnitudes, limit)) == 3; }
+inline bool BothBelow(__m128d magnitudes, __m128d limit) { return _mm_movemask_pd(_mm_cmplt_pd(magnitudes, limit)) == 3; }
 
 // The limit a section's frames are held to: FrameLimit() while its history is below
 // it, else zero, which no frame meets, until the step form has brought it down.
@@ -38,6 +40,8 @@ inline __m128d LimitFor(__m128d historyMagnitudes)
 }
 
 } // namespace kdsp
+
+struct BlockWeights;
 
 // How one output of a block depends on the values it is computed from, per lane.
 struct FrameWeights {
@@ -79,6 +83,7 @@ struct FrameWeights {
 class StereoStepUp : public StereoBiquad {
 public:
     using StereoBiquad::StereoBiquad;
+    StereoStepUp(BiquadFilter& left, BiquadFilter& right, BlockWeights&) : StereoBiquad(left, right) {}
     void Begin() { m_zeros = ZeroProductsOf(); }
     template <kdsp::SimdPath = kdsp::SimdPath::kBaseline> void Raise(__m128d x, __m128d* y) { RaiseFrame(x, m_zeros, y); }
 
@@ -89,6 +94,7 @@ private:
 class StereoStepDown : public StereoBiquad {
 public:
     using StereoBiquad::StereoBiquad;
+    StereoStepDown(BiquadFilter& left, BiquadFilter& right, BlockWeights&) : StereoBiquad(left, right) {}
     void Begin() {}
     // The first output of the frame, the one decimation keeps. small: the inputs'
     // InputSize() is below kdsp::FrameLimit(), as the caller has found.
@@ -100,17 +106,80 @@ public:
     }
 };
 
-// Block form of the up section: input x then three zeros, with the input history at
-// +0 (ZeroHistory), so each output is w_x x + w_1 y1 + w_2 y2.
-class StereoBlockUp : public StereoStepUp {
+// The block form's weights of the two sections, kept from block to block and found
+// again only when a section's coefficients change (a new rate), not at every block.
+template <class Weights> class CachedWeights {
 public:
-    StereoBlockUp(BiquadFilter& left, BiquadFilter& right) : StereoStepUp(left, right)
+    const Weights& For(const BiquadFilter& left, const BiquadFilter& right)
+    {
+        const double key[10] = {left.b0, left.b1, left.b2, left.a1, left.a2, right.b0, right.b1, right.b2, right.a1, right.a2};
+        if (!m_found || std::memcmp(key, m_key, sizeof key) != 0) {
+            std::memcpy(m_key, key, sizeof key);
+            m_weights.Find(left, right);
+            m_found = true;
+        }
+        return m_weights;
+    }
+
+private:
+    double m_key[10] = {};
+    bool m_found = false;
+    Weights m_weights {};
+};
+
+// The up section's: each output is w_x x + w_1 y1 + w_2 y2.
+struct UpWeights {
+    void Find(const BiquadFilter& left, const BiquadFilter& right)
     {
         double w[2][3][4];
         FrameWeights::Of(left, right, {0, 6, 7}, w); // x, y1, y2
         for (int j = 0; j < kdsp::kFrameSamples; ++j)
             for (int v = 0; v < 3; ++v)
-                for (int lane = 0; lane < 2; ++lane) m_w[j / 2][v][2 * (j % 2) + lane] = w[lane][v][j];
+                for (int lane = 0; lane < 2; ++lane) pairs[j / 2][v][2 * (j % 2) + lane] = all[v][2 * j + lane] = w[lane][v][j];
+    }
+    // [outputs 0-1, 2-3][x, y1, y2][left, right of each]: an output's weights are a
+    // pair, two outputs' a 256-bit group.
+    alignas(32) double pairs[2][3][4];
+    // [x, y1, y2][left, right of outputs 0-3]: all four outputs' in 512 bits.
+    alignas(64) double all[3][8];
+};
+
+// The down section's, for the first output (kept) and the last two (the next frame's
+// history), from [u0 u1 u2 u3 x1 x2 y1 y2].
+struct DownWeights {
+    void Find(const BiquadFilter& left, const BiquadFilter& right)
+    {
+        double w[2][8][4];
+        FrameWeights::Of(left, right, {0, 1, 2, 3, 4, 5, 6, 7}, w);
+        for (int v = 0; v < 8; ++v) {
+            first[v] = _mm_set_pd(w[1][v][0], w[0][v][0]);
+            third[v] = _mm_set_pd(w[1][v][2], w[0][v][2]);
+            fourth[v] = _mm_set_pd(w[1][v][3], w[0][v][3]);
+            for (int lane = 0; lane < 2; ++lane) {
+                all[v][lane] = w[lane][v][0];
+                all[v][2 + lane] = w[lane][v][2];
+                all[v][4 + lane] = w[lane][v][3];
+                all[v][6 + lane] = 0.0;
+            }
+        }
+    }
+    __m128d first[8], third[8], fourth[8];
+    // [value][left, right of the first, third, fourth output; two unused].
+    alignas(64) double all[8][8];
+};
+
+struct BlockWeights {
+    CachedWeights<UpWeights> up;
+    CachedWeights<DownWeights> down;
+};
+
+// Block form of the up section: input x then three zeros, with the input history at
+// +0 (ZeroHistory), so each output is w_x x + w_1 y1 + w_2 y2.
+class StereoBlockUp : public StereoStepUp {
+public:
+    StereoBlockUp(BiquadFilter& left, BiquadFilter& right, BlockWeights& weights)
+        : StereoStepUp(left, right), m_weights(weights.up.For(left, right))
+    {
     }
 
     void Begin()
@@ -122,13 +191,13 @@ public:
     // The AVX builds compute two outputs per 256-bit operation, each lane as before.
     template <kdsp::SimdPath Path = kdsp::SimdPath::kBaseline> void Raise(__m128d x, __m128d* y)
     {
-        if (__builtin_expect(!kdsp::Below(kdsp::Magnitude(x), m_limit), 0)) {
-            StereoStepUp::Raise(x, y);
-            Check();
+        if (__builtin_expect(!Takes(x), 0)) {
+            StepRaise(x, y);
             return;
         }
+        const auto& w = m_weights.pairs;
         if constexpr (Path == kdsp::SimdPath::kBaseline) {
-            auto weight = [&](int j, int v) { return _mm_load_pd(m_w[j / 2][v] + 2 * (j % 2)); };
+            auto weight = [&](int j, int v) { return _mm_load_pd(w[j / 2][v] + 2 * (j % 2)); };
             for (int j = 0; j < kdsp::kFrameSamples; ++j)
                 y[j] = _mm_add_pd(_mm_mul_pd(weight(j, 0), x), _mm_add_pd(_mm_mul_pd(weight(j, 1), m_y1), _mm_mul_pd(weight(j, 2), m_y2)));
         } else {
@@ -136,8 +205,8 @@ public:
             const __m256d x2 = twice(x), y1 = twice(m_y1), y2 = twice(m_y2);
             for (int p = 0; p < 2; ++p) {
                 const __m256d pair = _mm256_add_pd(
-                    _mm256_mul_pd(_mm256_load_pd(m_w[p][0]), x2),
-                    _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(m_w[p][1]), y1), _mm256_mul_pd(_mm256_load_pd(m_w[p][2]), y2)));
+                    _mm256_mul_pd(_mm256_load_pd(w[p][0]), x2),
+                    _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(w[p][1]), y1), _mm256_mul_pd(_mm256_load_pd(w[p][2]), y2)));
                 y[2 * p] = _mm256_castpd256_pd128(pair);
                 y[2 * p + 1] = _mm256_extractf128_pd(pair, 1);
             }
@@ -146,12 +215,19 @@ public:
         m_y1 = y[3];
     }
 
+protected:
+    bool Takes(__m128d x) const { return kdsp::BothBelow(kdsp::Magnitude(x), m_limit); }
+    void StepRaise(__m128d x, __m128d* y)
+    {
+        StereoStepUp::Raise(x, y);
+        Check();
+    }
+
+    const UpWeights m_weights;
+
 private:
     void Check() { m_limit = kdsp::LimitFor(_mm_add_pd(kdsp::Magnitude(m_y1), kdsp::Magnitude(m_y2))); }
 
-    // [outputs 0-1, 2-3][x, y1, y2][left, right of each]: an output's weights are a pair,
-    // two outputs' a 256-bit group.
-    alignas(32) double m_w[2][3][4];
     __m128d m_limit = _mm_setzero_pd();
 };
 
@@ -159,15 +235,9 @@ private:
 // frame's history) from the four inputs and the history x1 x2 y1 y2.
 class StereoBlockDown : public StereoStepDown {
 public:
-    StereoBlockDown(BiquadFilter& left, BiquadFilter& right) : StereoStepDown(left, right)
+    StereoBlockDown(BiquadFilter& left, BiquadFilter& right, BlockWeights& weights)
+        : StereoStepDown(left, right), m_weights(weights.down.For(left, right))
     {
-        double w[2][8][4];
-        FrameWeights::Of(left, right, {0, 1, 2, 3, 4, 5, 6, 7}, w);
-        for (int v = 0; v < 8; ++v) {
-            m_first[v] = _mm_set_pd(w[1][v][0], w[0][v][0]);
-            m_third[v] = _mm_set_pd(w[1][v][2], w[0][v][2]);
-            m_fourth[v] = _mm_set_pd(w[1][v][3], w[0][v][3]);
-        }
     }
 
     void Begin() { Check(); }
@@ -181,25 +251,35 @@ public:
 
     __m128d Lower(const __m128d* u, bool small = false)
     {
-        if (__builtin_expect(!(small && m_historySmall) && !kdsp::Below(InputSize(u), m_limit), 0)) {
-            const __m128d first = StereoStepDown::Lower(u);
-            Check();
-            return first;
-        }
+        if (__builtin_expect(!Takes(u, small), 0)) return StepLower(u);
         // The history's share, then the inputs' (the first output reads u0 only, the
         // third u0-u2: the later inputs' weights are zero).
+        const DownWeights& w = m_weights;
         const __m128d h[4] = {m_x1, m_x2, m_y1, m_y2};
-        const __m128d first = _mm_add_pd(_mm_mul_pd(m_first[0], u[0]), Weighted(m_first + 4, h));
+        const __m128d first = _mm_add_pd(_mm_mul_pd(w.first[0], u[0]), Weighted(w.first + 4, h));
         const __m128d third = _mm_add_pd(
-            _mm_add_pd(_mm_add_pd(_mm_mul_pd(m_third[0], u[0]), _mm_mul_pd(m_third[1], u[1])), _mm_mul_pd(m_third[2], u[2])),
-            Weighted(m_third + 4, h));
-        const __m128d fourth = _mm_add_pd(Weighted(m_fourth, u), Weighted(m_fourth + 4, h));
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(w.third[0], u[0]), _mm_mul_pd(w.third[1], u[1])), _mm_mul_pd(w.third[2], u[2])),
+            Weighted(w.third + 4, h));
+        const __m128d fourth = _mm_add_pd(Weighted(w.fourth, u), Weighted(w.fourth + 4, h));
         m_x2 = u[2];
         m_x1 = u[3];
         m_y2 = third;
         m_y1 = fourth;
         return first;
     }
+
+protected:
+    // The frame may go the block way: small (the inputs' InputSize() is below
+    // kdsp::FrameLimit(), as the caller has found) or found so here.
+    bool Takes(const __m128d* u, bool small) const { return (small && m_historySmall) || kdsp::BothBelow(InputSize(u), m_limit); }
+    __m128d StepLower(const __m128d* u)
+    {
+        const __m128d first = StereoStepDown::Lower(u);
+        Check();
+        return first;
+    }
+
+    const DownWeights m_weights;
 
 private:
     void Check()
@@ -215,7 +295,6 @@ private:
                           _mm_add_pd(_mm_mul_pd(w[2], v[2]), _mm_mul_pd(w[3], v[3])));
     }
 
-    __m128d m_first[8], m_third[8], m_fourth[8]; // [u0 u1 u2 u3 x1 x2 y1 y2]
     __m128d m_limit = _mm_setzero_pd();
     bool m_historySmall = false; // m_limit is FrameLimit() in both lanes
 };

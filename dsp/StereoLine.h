@@ -265,7 +265,7 @@ private:
                 _mm_store_pd(write + 2 * k, _mm_add_pd(_mm_mul_pd(y[k], m_g), x[k]));
             }
         }
-        if (__builtin_expect(!kdsp::Below(StereoBlockDown::InputSize(y), kdsp::FrameLimit()), 0)) return false;
+        if (__builtin_expect(!kdsp::BothBelow(StereoBlockDown::InputSize(y), kdsp::FrameLimit()), 0)) return false;
         m_y = y[3];
         if (!Filled) m_written = std::min(m_n, m_written + kdsp::kFrameSamples);
         m_lastPos = taps.pos[3];
