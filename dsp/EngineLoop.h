@@ -307,33 +307,42 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
     // The steering runs two frames ahead of the line, the taps one (StereoLine::Locate),
     // in a ring of three.
     StereoLine::FrameTaps taps[3];
-    StereoLine::FrameTaps *here = &taps[0], *next = &taps[1], *after = &taps[2];
     auto steerInto = [&](StereoLine::FrameTaps& t) { steer.template NextFrame<Path>(t.pos); };
-    auto frame = [&](int k) {
+    auto frame = [&](int k, const StereoLine::FrameTaps& here) {
         __m128d raised[kFactor];
         up.template Raise<Path>(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
-        const bool small = line.template ProcessLocated<Path, Filled>(raised, *here);
+        const bool small = line.template ProcessLocated<Path, Filled>(raised, here);
         post.Push(k, down.Lower(raised, small));
-        StereoLine::FrameTaps* const done = here;
-        here = next;
-        next = after;
-        after = done;
     };
+    // Frame k with the taps in slot k % 3 (the first frame's in slot 0): locates frame
+    // k + 1's, steers frame k + 2's, as far as there are such frames.
+    auto step = [&](int k, StereoLine::FrameTaps& here, StereoLine::FrameTaps& next, StereoLine::FrameTaps& after) {
+        if (k + 1 < n) line.template Locate<Path>(next);
+        if (k + 2 < n) steerInto(after);
+        frame(k, here);
+    };
+    const int first = k;
     if (k < n) {
-        steerInto(*here);
-        line.template Locate<Path>(*here);
+        steerInto(taps[0]);
+        line.template Locate<Path>(taps[0]);
     }
-    if (k + 1 < n) steerInto(*next);
-    // First the work with the longest chains, so the frame's own work overlaps them.
-    for (; k + 2 < n; ++k) {
-        line.template Locate<Path>(*next);
-        steerInto(*after);
-        frame(k);
+    if (k + 1 < n) steerInto(taps[1]);
+    // Three frames a turn, so each slot's place in the ring is fixed; first the work
+    // with the longest chains, so the frame's own work overlaps them.
+    for (; k + 5 <= n; k += 3) {
+        line.template Locate<Path>(taps[1]);
+        steerInto(taps[2]);
+        frame(k, taps[0]);
+        line.template Locate<Path>(taps[2]);
+        steerInto(taps[0]);
+        frame(k + 1, taps[1]);
+        line.template Locate<Path>(taps[0]);
+        steerInto(taps[1]);
+        frame(k + 2, taps[2]);
     }
-    // The last two frames: nothing more to steer.
     for (; k < n; ++k) {
-        if (k + 1 < n) line.template Locate<Path>(*next);
-        frame(k);
+        const int slot = (k - first) % 3;
+        step(k, taps[slot], taps[(slot + 1) % 3], taps[(slot + 2) % 3]);
     }
     post.Finish(n);
     up.Store();
