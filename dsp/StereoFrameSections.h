@@ -135,13 +135,11 @@ struct UpWeights {
         FrameWeights::Of(left, right, {0, 6, 7}, w); // x, y1, y2
         for (int j = 0; j < kdsp::kFrameSamples; ++j)
             for (int v = 0; v < 3; ++v)
-                for (int lane = 0; lane < 2; ++lane) pairs[j / 2][v][2 * (j % 2) + lane] = all[v][2 * j + lane] = w[lane][v][j];
+                for (int lane = 0; lane < 2; ++lane) pairs[j / 2][v][2 * (j % 2) + lane] = w[lane][v][j];
     }
     // [outputs 0-1, 2-3][x, y1, y2][left, right of each]: an output's weights are a
     // pair, two outputs' a 256-bit group.
     alignas(32) double pairs[2][3][4];
-    // [x, y1, y2][left, right of outputs 0-3]: all four outputs' in 512 bits.
-    alignas(64) double all[3][8];
 };
 
 // The down section's, for the first output (kept) and the last two (the next frame's
@@ -155,17 +153,9 @@ struct DownWeights {
             first[v] = _mm_set_pd(w[1][v][0], w[0][v][0]);
             third[v] = _mm_set_pd(w[1][v][2], w[0][v][2]);
             fourth[v] = _mm_set_pd(w[1][v][3], w[0][v][3]);
-            for (int lane = 0; lane < 2; ++lane) {
-                all[v][lane] = w[lane][v][0];
-                all[v][2 + lane] = w[lane][v][2];
-                all[v][4 + lane] = w[lane][v][3];
-                all[v][6 + lane] = 0.0;
-            }
         }
     }
     __m128d first[8], third[8], fourth[8];
-    // [value][left, right of the first, third, fourth output; two unused].
-    alignas(64) double all[8][8];
 };
 
 struct BlockWeights {
@@ -215,7 +205,7 @@ public:
         m_y1 = y[3];
     }
 
-protected:
+private:
     bool Takes(__m128d x) const { return kdsp::BothBelow(kdsp::Magnitude(x), m_limit); }
     void StepRaise(__m128d x, __m128d* y)
     {
@@ -224,8 +214,6 @@ protected:
     }
 
     const UpWeights m_weights;
-
-private:
     void Check() { m_limit = kdsp::LimitFor(_mm_add_pd(kdsp::Magnitude(m_y1), kdsp::Magnitude(m_y2))); }
 
     __m128d m_limit = _mm_setzero_pd();
@@ -268,7 +256,7 @@ public:
         return first;
     }
 
-protected:
+private:
     // The frame may go the block way: small (the inputs' InputSize() is below
     // kdsp::FrameLimit(), as the caller has found) or found so here.
     bool Takes(const __m128d* u, bool small) const { return (small && m_historySmall) || kdsp::BothBelow(InputSize(u), m_limit); }
@@ -280,8 +268,6 @@ protected:
     }
 
     const DownWeights m_weights;
-
-private:
     void Check()
     {
         m_limit = kdsp::LimitFor(_mm_add_pd(_mm_add_pd(kdsp::Magnitude(m_x1), kdsp::Magnitude(m_x2)),
