@@ -4,12 +4,17 @@
 # them; the ratio column is each one's cost relative to Kestrune's. Then the same for the
 # LV2 editions, when the build has Kestrune's.
 # Usage: scripts/bench-peers.sh [build-folder] [seconds]   (installs the peers if missing)
+# Every plug-in runs on one processor, KESTRUNE_BENCH_CPU (default 0): on a virtual
+# machine the processors need not be equally fast, and a run that moves between them
+# compares nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 seconds=${2:-60}
 scripts/install-deps.sh zam-plugins lsp-plugins-vst lsp-plugins-lv2
-"$build/tools/render/kestrune-render" --bench --seconds "$seconds" --block 256 --rate 48000 \
+pin=()
+if command -v taskset >/dev/null; then pin=(taskset -c "${KESTRUNE_BENCH_CPU:-0}"); fi
+"${pin[@]}" "$build/tools/render/kestrune-render" --bench --seconds "$seconds" --block 256 --rate 48000 \
   --plugin "$build/Kestrune" --set DelayTime=500 --set FeedBack=50 --set Depth=50 --set Rate=1 \
     --set "HPF ON=ON" --set "LPF ON=ON" --set "HPF FREQ=100" --set "LPF FREQ=8000" \
   --plugin /usr/lib/vst/ZamDelay-vst.so --set Time=500 --set Feedback=0.5 \
@@ -18,7 +23,7 @@ scripts/install-deps.sh zam-plugins lsp-plugins-vst lsp-plugins-lv2
 lv2_bench=$build/tools/lv2bench/kestrune-lv2-bench
 [ -x "$lv2_bench" ] || exit 0
 echo
-"$lv2_bench" --seconds "$seconds" --block 256 --rate 48000 \
+"${pin[@]}" "$lv2_bench" --seconds "$seconds" --block 256 --rate 48000 \
   --plugin "$build/Kestrune.lv2" urn:orbeline:kestrune --set delay_time=500 --set feedback=50 --set depth=50 \
     --set rate=1 --set hpf_on=1 --set lpf_on=1 --set hpf_freq=100 --set lpf_freq=8000 \
   --plugin /usr/lib/lv2/ZamDelay.lv2 urn:zamaudio:ZamDelay --set time=500 --set feedb=0.5 \
