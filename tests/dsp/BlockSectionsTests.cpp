@@ -1,5 +1,6 @@
 // The converter's sections a frame at a time against the plain form: within rounding
-// over long runs of the whole engine, and the same guards where a value is not finite.
+// over long runs of the whole engine (every build with the baseline build's bits), and
+// the same guards where a value is not finite.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,8 +47,9 @@ TEST_P(BlockEngine, StaysWithinRoundingOfThePlainForm)
         {"filters on 96k", 96000, 0.0f, 0.7f, true, true}, {"modulated 96k", 96000, 0.9f, 0.9f, false, false}, {"feedback full", 48000, 0.5f, 1.0f, false, false},
     };
     for (const Setting& s : settings) {
-        DelayMain block, plain;
-        for (DelayMain* dm : {&block, &plain}) {
+        // baseline: the baseline build's block form, whose bits every wider build keeps.
+        DelayMain block, plain, baseline;
+        for (DelayMain* dm : {&block, &plain, &baseline}) {
             dm->SetStereo(1);
             dm->SetMaxDelayTime(1200.0f);
             dm->SetFs(s.fs);
@@ -58,22 +60,27 @@ TEST_P(BlockEngine, StaysWithinRoundingOfThePlainForm)
             dm->SetLFORate(2.5f);
         }
         ASSERT_TRUE(block.SetSimdPath(path));
+        ASSERT_TRUE(baseline.SetSimdPath(kdsp::SimdPath::kBaseline));
         block.SetBlockSections(true);
-        CBiquadFilter filters[2][4]; // [block, plain][high L, high R, low L, low R]
+        baseline.SetBlockSections(true);
+        CBiquadFilter filters[3][4]; // [block, plain, baseline][high L, high R, low L, low R]
         for (auto& set : filters) {
             for (int c : {0, 1}) set[c].CalcCoefficients(static_cast<double>(s.fs), 150.0, 0.0, 1.0, 4);
             for (int c : {2, 3}) set[c].CalcCoefficients(static_cast<double>(s.fs), 6000.0, 0.0, 1.0, 3);
         }
         const DelayMain::WetFilters wet {&filters[0][0], &filters[0][1], &filters[0][2], &filters[0][3], true,
                                          DelayMain::WetFilters::kLow};
+        const DelayMain::WetFilters baseWet {&filters[2][0], &filters[2][1], &filters[2][2], &filters[2][3], true,
+                                             DelayMain::WetFilters::kLow};
         dsptest::Random rnd(static_cast<uint64_t>(s.fs) + static_cast<uint64_t>(s.depth * 10.0f));
         std::vector<double> inL(256), inR(256), bl(256), br(256), pl(256), pr(256), hl(256), hr(256), ll(256), lr(256);
+        std::vector<double> basel(256), baser(256);
         double peak = 0.0, worst = 0.0;
-        long differing = 0;
+        long differing = 0, unlikeBaseline = 0;
         bool longer = true;
         for (long done = 0; done < 10 * s.fs;) {
             if (s.glide && !plain.IsGliding()) {
-                for (DelayMain* dm : {&block, &plain}) dm->SetDelayTime(longer ? 900.0f : 120.0f);
+                for (DelayMain* dm : {&block, &plain, &baseline}) dm->SetDelayTime(longer ? 900.0f : 120.0f);
                 longer = !longer;
             }
             const int n = std::min<int>(rnd.Int(1, 256), static_cast<int>(10 * s.fs - done));
@@ -81,11 +88,14 @@ TEST_P(BlockEngine, StaysWithinRoundingOfThePlainForm)
                 inL[static_cast<size_t>(k)] = Audio(rnd, done + k, s.fs, 0);
                 inR[static_cast<size_t>(k)] = Audio(rnd, done + k, s.fs, 1);
             }
-            std::vector<double> inL2 = inL, inR2 = inR;
+            std::vector<double> inL2 = inL, inR2 = inR, inL3 = inL, inR3 = inR;
+            double *ai[2] = {inL3.data(), inR3.data()}, *ao[2] = {basel.data(), baser.data()};
             double *bi[2] = {inL.data(), inR.data()}, *bo[2] = {bl.data(), br.data()};
             double *pi[2] = {inL2.data(), inR2.data()}, *po[2] = {pl.data(), pr.data()};
             if (s.filters) block.Process(bi, bo, n, wet);
             else block.Process(bi, bo, n);
+            if (s.filters) baseline.Process(ai, ao, n, baseWet);
+            else baseline.Process(ai, ao, n);
             plain.ProcessPlain(pi, po, n);
             const double* wantL = pl.data();
             const double* wantR = pr.data();
@@ -100,6 +110,7 @@ TEST_P(BlockEngine, StaysWithinRoundingOfThePlainForm)
                 peak = std::max({peak, std::fabs(wantL[k]), std::fabs(wantR[k])});
                 worst = std::max({worst, std::fabs(bl[k] - wantL[k]), std::fabs(br[k] - wantR[k])});
                 differing += (bl[k] != wantL[k]) + (br[k] != wantR[k]);
+                unlikeBaseline += (dsptest::Bits(bl[k]) != dsptest::Bits(basel[k])) + (dsptest::Bits(br[k]) != dsptest::Bits(baser[k]));
             }
             done += n;
         }
@@ -108,6 +119,7 @@ TEST_P(BlockEngine, StaysWithinRoundingOfThePlainForm)
         // The frame-at-a-time sums round differently: equal bits everywhere would mean
         // the block form never ran.
         EXPECT_GT(differing, 0) << s.name;
+        EXPECT_EQ(unlikeBaseline, 0) << s.name << ": the wider builds give the baseline build's bits";
     }
 }
 
