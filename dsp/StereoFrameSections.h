@@ -181,8 +181,9 @@ public:
     // The AVX builds compute two outputs per 256-bit operation, each lane as before.
     template <kdsp::SimdPath Path = kdsp::SimdPath::kBaseline> void Raise(__m128d x, __m128d* y)
     {
-        if (__builtin_expect(!Takes(x), 0)) {
-            StepRaise(x, y);
+        if (__builtin_expect(!kdsp::BothBelow(kdsp::Magnitude(x), m_limit), 0)) {
+            StereoStepUp::Raise(x, y);
+            Check();
             return;
         }
         const auto& w = m_weights.pairs;
@@ -206,16 +207,9 @@ public:
     }
 
 private:
-    bool Takes(__m128d x) const { return kdsp::BothBelow(kdsp::Magnitude(x), m_limit); }
-    void StepRaise(__m128d x, __m128d* y)
-    {
-        StereoStepUp::Raise(x, y);
-        Check();
-    }
-
-    const UpWeights m_weights;
     void Check() { m_limit = kdsp::LimitFor(_mm_add_pd(kdsp::Magnitude(m_y1), kdsp::Magnitude(m_y2))); }
 
+    const UpWeights m_weights;
     __m128d m_limit = _mm_setzero_pd();
 };
 
@@ -239,7 +233,11 @@ public:
 
     __m128d Lower(const __m128d* u, bool small = false)
     {
-        if (__builtin_expect(!Takes(u, small), 0)) return StepLower(u);
+        if (__builtin_expect(!(small && m_historySmall) && !kdsp::BothBelow(InputSize(u), m_limit), 0)) {
+            const __m128d first = StereoStepDown::Lower(u);
+            Check();
+            return first;
+        }
         // The history's share, then the inputs' (the first output reads u0 only, the
         // third u0-u2: the later inputs' weights are zero).
         const DownWeights& w = m_weights;
@@ -257,17 +255,6 @@ public:
     }
 
 private:
-    // The frame may go the block way: small (the inputs' InputSize() is below
-    // kdsp::FrameLimit(), as the caller has found) or found so here.
-    bool Takes(const __m128d* u, bool small) const { return (small && m_historySmall) || kdsp::BothBelow(InputSize(u), m_limit); }
-    __m128d StepLower(const __m128d* u)
-    {
-        const __m128d first = StereoStepDown::Lower(u);
-        Check();
-        return first;
-    }
-
-    const DownWeights m_weights;
     void Check()
     {
         m_limit = kdsp::LimitFor(_mm_add_pd(_mm_add_pd(kdsp::Magnitude(m_x1), kdsp::Magnitude(m_x2)),
@@ -281,6 +268,7 @@ private:
                           _mm_add_pd(_mm_mul_pd(w[2], v[2]), _mm_mul_pd(w[3], v[3])));
     }
 
+    const DownWeights m_weights;
     __m128d m_limit = _mm_setzero_pd();
     bool m_historySmall = false; // m_limit is FrameLimit() in both lanes
 };
