@@ -149,7 +149,7 @@ private:
     // A frame at a time: some 20-25 % less time per frame on every path, within 1e-12
     // of peak of the plain form (tests/dsp/BlockSectionsTests.cpp).
     bool m_blockSections = true;
-    BlockWeights m_blockWeights;
+    BlockCarry m_blockCarry;
     SamplingRateConverter m_src;
     std::unique_ptr<double[]> m_workL, m_workR;
     int m_blockSize = 0;

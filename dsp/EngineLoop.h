@@ -280,9 +280,9 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
 {
     StereoLine line(m_line);
     typename Sections::Up up(m_src.biquad(SamplingRateConverter::kUpLeft), m_src.biquad(SamplingRateConverter::kUpRight),
-                             m_blockWeights);
+                             m_blockCarry);
     typename Sections::Down down(m_src.biquad(SamplingRateConverter::kDownLeft),
-                                 m_src.biquad(SamplingRateConverter::kDownRight), m_blockWeights);
+                                 m_src.biquad(SamplingRateConverter::kDownRight), m_blockCarry);
     Steer steer(m_steer);
     Post post(filters, out[0], out[1]);
     static_assert(kFactor == kdsp::kFrameSamples, "the sections work on frames of the converter's factor");

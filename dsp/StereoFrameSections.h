@@ -41,7 +41,7 @@ inline __m128d LimitFor(__m128d historyMagnitudes)
 
 } // namespace kdsp
 
-struct BlockWeights;
+struct BlockCarry;
 
 // How one output of a block depends on the values it is computed from, per lane.
 struct FrameWeights {
@@ -83,7 +83,7 @@ struct FrameWeights {
 class StereoStepUp : public StereoBiquad {
 public:
     using StereoBiquad::StereoBiquad;
-    StereoStepUp(BiquadFilter& left, BiquadFilter& right, BlockWeights&) : StereoBiquad(left, right) {}
+    StereoStepUp(BiquadFilter& left, BiquadFilter& right, BlockCarry&) : StereoBiquad(left, right) {}
     void Begin() { m_zeros = ZeroProductsOf(); }
     template <kdsp::SimdPath = kdsp::SimdPath::kBaseline> void Raise(__m128d x, __m128d* y) { RaiseFrame(x, m_zeros, y); }
 
@@ -94,7 +94,7 @@ private:
 class StereoStepDown : public StereoBiquad {
 public:
     using StereoBiquad::StereoBiquad;
-    StereoStepDown(BiquadFilter& left, BiquadFilter& right, BlockWeights&) : StereoBiquad(left, right) {}
+    StereoStepDown(BiquadFilter& left, BiquadFilter& right, BlockCarry&) : StereoBiquad(left, right) {}
     void Begin() {}
     // The first output of the frame, the one decimation keeps. small: the inputs'
     // InputSize() is below kdsp::FrameLimit(), as the caller has found.
@@ -142,32 +142,93 @@ struct UpWeights {
     alignas(32) double pairs[2][3][4];
 };
 
-// The down section's, for the first output (kept) and the last two (the next frame's
-// history), from [u0 u1 u2 u3 x1 x2 y1 y2].
+// The down section's. Its block form keeps the recursion's state as the two values
+// the future reads, s1 = b1 x1 + b2 x2 - a1 y1 - a2 y2 and s2 = b2 x1 - a2 y1 (the
+// transposed form's), so the first output is b0 u0 + s1. The weights, on
+// [u0 u1 u2 u3 s1 s2], give the state after the frame and the frame's last two
+// outputs (the history x1 x2 y1 y2 that the step form and the sections' store need).
 struct DownWeights {
     void Find(const BiquadFilter& left, const BiquadFilter& right)
     {
-        double w[2][8][4];
-        FrameWeights::Of(left, right, {0, 1, 2, 3, 4, 5, 6, 7}, w);
-        for (int v = 0; v < 8; ++v) {
-            first[v] = _mm_set_pd(w[1][v][0], w[0][v][0]);
-            third[v] = _mm_set_pd(w[1][v][2], w[0][v][2]);
-            fourth[v] = _mm_set_pd(w[1][v][3], w[0][v][3]);
+        const BiquadFilter* lanes[2] = {&left, &right};
+        double w[2][kValues][4];
+        for (int lane = 0; lane < 2; ++lane) {
+            const BiquadFilter& f = *lanes[lane];
+            const double c[5] = {f.b0, f.b1, f.b2, f.a1, f.a2};
+            for (int v = 0; v < kValues; ++v) Response(c, v, w[lane][v]);
+        }
+        for (int v = 0; v < kValues; ++v) {
+            third[v] = _mm_set_pd(w[1][v][0], w[0][v][0]);
+            fourth[v] = _mm_set_pd(w[1][v][1], w[0][v][1]);
+            next1[v] = _mm_set_pd(w[1][v][2], w[0][v][2]);
+            next2[v] = _mm_set_pd(w[1][v][3], w[0][v][3]);
         }
     }
-    __m128d first[8], third[8], fourth[8];
+    static constexpr int kValues = 6;
+    __m128d next1[kValues], next2[kValues], third[kValues], fourth[kValues];
+
+private:
+    // The frame's third and fourth outputs and the state after it, for value `which`
+    // (0-3 the inputs, 4-5 the state) alone.
+    static void Response(const double c[5], int which, double out[4])
+    {
+        double u[4] = {}, s1 = which == 4 ? 1.0 : 0.0, s2 = which == 5 ? 1.0 : 0.0, y[4];
+        if (which < 4) u[which] = 1.0;
+        for (int j = 0; j < kdsp::kFrameSamples; ++j) {
+            y[j] = c[0] * u[j] + s1;
+            s1 = c[1] * u[j] - c[3] * y[j] + s2;
+            s2 = c[2] * u[j] - c[4] * y[j];
+        }
+        out[0] = y[2];
+        out[1] = y[3];
+        out[2] = s1;
+        out[3] = s2;
+    }
 };
 
-struct BlockWeights {
+// The down section's state as the last block left it, with the history and
+// coefficients it was stored with: the next block goes on from the same values, so a
+// run's bits do not depend on where the host's blocks end. Any other history (a reset,
+// the step form's frames) is converted anew.
+class DownState {
+public:
+    struct Key {
+        double v[18]; // x1 x2 y1 y2 b0 b1 b2 a1 a2, each a pair
+        bool operator==(const Key& o) const { return std::memcmp(v, o.v, sizeof v) == 0; }
+    };
+    bool Take(const Key& key, __m128d& s1, __m128d& s2) const
+    {
+        if (!m_kept || !(key == m_key)) return false;
+        s1 = m_s1;
+        s2 = m_s2;
+        return true;
+    }
+    void Keep(const Key& key, __m128d s1, __m128d s2)
+    {
+        m_key = key;
+        m_s1 = s1;
+        m_s2 = s2;
+        m_kept = true;
+    }
+
+private:
+    Key m_key {};
+    __m128d m_s1 = _mm_setzero_pd(), m_s2 = _mm_setzero_pd();
+    bool m_kept = false;
+};
+
+// What the block form keeps from block to block.
+struct BlockCarry {
     CachedWeights<UpWeights> up;
     CachedWeights<DownWeights> down;
+    DownState downState;
 };
 
 // Block form of the up section: input x then three zeros, with the input history at
 // +0 (ZeroHistory), so each output is w_x x + w_1 y1 + w_2 y2.
 class StereoBlockUp : public StereoStepUp {
 public:
-    StereoBlockUp(BiquadFilter& left, BiquadFilter& right, BlockWeights& weights)
+    StereoBlockUp(BiquadFilter& left, BiquadFilter& right, BlockCarry& weights)
         : StereoStepUp(left, right), m_weights(weights.up.For(left, right))
     {
     }
@@ -213,16 +274,21 @@ private:
     __m128d m_limit = _mm_setzero_pd();
 };
 
-// Block form of the down section: the first output (kept) and the last two (the next
-// frame's history) from the four inputs and the history x1 x2 y1 y2.
+// Block form of the down section: the first output (kept) and the state after the
+// frame from the four inputs and the state before it. The history x1 x2 y1 y2 is
+// found again from the last frame only when something reads it.
 class StereoBlockDown : public StereoStepDown {
 public:
-    StereoBlockDown(BiquadFilter& left, BiquadFilter& right, BlockWeights& weights)
-        : StereoStepDown(left, right), m_weights(weights.down.For(left, right))
+    StereoBlockDown(BiquadFilter& left, BiquadFilter& right, BlockCarry& carry)
+        : StereoStepDown(left, right), m_weights(carry.down.For(left, right)), m_carry(carry.downState)
     {
     }
 
-    void Begin() { Check(); }
+    void Begin()
+    {
+        Check();
+        if (!m_carry.Take(KeyNow(), m_s1, m_s2)) StateFromHistory();
+    }
 
     // The magnitudes of a frame's inputs, summed (NaN if one is NaN).
     static __m128d InputSize(const __m128d* u)
@@ -234,24 +300,27 @@ public:
     __m128d Lower(const __m128d* u, bool small = false)
     {
         if (__builtin_expect(!(small && m_historySmall) && !kdsp::BothBelow(InputSize(u), m_limit), 0)) {
+            FindHistory();
             const __m128d first = StereoStepDown::Lower(u);
             Check();
+            StateFromHistory();
             return first;
         }
-        // The history's share, then the inputs' (the first output reads u0 only, the
-        // third u0-u2: the later inputs' weights are zero).
         const DownWeights& w = m_weights;
-        const __m128d h[4] = {m_x1, m_x2, m_y1, m_y2};
-        const __m128d first = _mm_add_pd(_mm_mul_pd(w.first[0], u[0]), Weighted(w.first + 4, h));
-        const __m128d third = _mm_add_pd(
-            _mm_add_pd(_mm_add_pd(_mm_mul_pd(w.third[0], u[0]), _mm_mul_pd(w.third[1], u[1])), _mm_mul_pd(w.third[2], u[2])),
-            Weighted(w.third + 4, h));
-        const __m128d fourth = _mm_add_pd(Weighted(w.fourth, u), Weighted(w.fourth + 4, h));
-        m_x2 = u[2];
-        m_x1 = u[3];
-        m_y2 = third;
-        m_y1 = fourth;
+        const __m128d first = _mm_add_pd(_mm_mul_pd(m_b0, u[0]), m_s1);
+        const __m128d v[DownWeights::kValues] = {u[0], u[1], u[2], u[3], m_s1, m_s2};
+        m_s1 = Weighted(w.next1, v);
+        m_s2 = Weighted(w.next2, v);
+        for (int k = 0; k < DownWeights::kValues; ++k) m_last[k] = v[k];
+        m_historyFound = false;
         return first;
+    }
+
+    void Store()
+    {
+        FindHistory();
+        StereoStepDown::Store();
+        m_carry.Keep(KeyNow(), m_s1, m_s2);
     }
 
 private:
@@ -262,13 +331,45 @@ private:
         m_historySmall = _mm_movemask_pd(_mm_cmpeq_pd(m_limit, _mm_setzero_pd())) == 0;
     }
 
+    void StateFromHistory()
+    {
+        m_s1 = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(m_b1, m_x1), _mm_mul_pd(m_b2, m_x2)),
+                          _mm_add_pd(_mm_mul_pd(m_a1, m_y1), _mm_mul_pd(m_a2, m_y2)));
+        m_s2 = _mm_sub_pd(_mm_mul_pd(m_b2, m_x1), _mm_mul_pd(m_a2, m_y1));
+        m_historyFound = true;
+    }
+
+    // The history after the last block-form frame: its last two inputs and outputs.
+    void FindHistory()
+    {
+        if (m_historyFound) return;
+        m_x2 = m_last[2];
+        m_x1 = m_last[3];
+        m_y2 = Weighted(m_weights.third, m_last);
+        m_y1 = Weighted(m_weights.fourth, m_last);
+        m_historyFound = true;
+    }
+
+    DownState::Key KeyNow() const
+    {
+        DownState::Key key;
+        const __m128d pairs[9] = {m_x1, m_x2, m_y1, m_y2, m_b0, m_b1, m_b2, m_a1, m_a2};
+        for (int k = 0; k < 9; ++k) _mm_storeu_pd(key.v + 2 * k, pairs[k]);
+        return key;
+    }
+
     static __m128d Weighted(const __m128d* w, const __m128d* v)
     {
-        return _mm_add_pd(_mm_add_pd(_mm_mul_pd(w[0], v[0]), _mm_mul_pd(w[1], v[1])),
-                          _mm_add_pd(_mm_mul_pd(w[2], v[2]), _mm_mul_pd(w[3], v[3])));
+        const __m128d inputs = _mm_add_pd(_mm_add_pd(_mm_mul_pd(w[0], v[0]), _mm_mul_pd(w[1], v[1])),
+                                          _mm_add_pd(_mm_mul_pd(w[2], v[2]), _mm_mul_pd(w[3], v[3])));
+        return _mm_add_pd(inputs, _mm_add_pd(_mm_mul_pd(w[4], v[4]), _mm_mul_pd(w[5], v[5])));
     }
 
     const DownWeights m_weights;
+    DownState& m_carry;
+    __m128d m_s1 = _mm_setzero_pd(), m_s2 = _mm_setzero_pd();
+    __m128d m_last[DownWeights::kValues] {}; // the last block-form frame's inputs and state before it
+    bool m_historyFound = true;               // m_x1 m_x2 m_y1 m_y2 are the history after the last frame
     __m128d m_limit = _mm_setzero_pd();
     bool m_historySmall = false; // m_limit is FrameLimit() in both lanes
 };

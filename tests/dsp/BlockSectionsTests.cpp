@@ -167,7 +167,7 @@ template <class Block, class Step, class Run> void CompareFrames(uint64_t seed, 
     long exact = 0, rounded = 0;
     // One set for all trials, as an engine keeps it: the coefficients alternate, so a
     // stale set would show.
-    BlockWeights weights;
+    BlockCarry weights;
     for (int trial = 0; trial < 5000; ++trial) {
         BiquadFilter b[2], p[2];
         for (int lane : {0, 1}) {
