@@ -312,7 +312,7 @@ __attribute__((flatten)) void DelayMain::FusedLoop(double* const* in, double* co
         __m128d raised[kFactor];
         up.template Raise<Path>(_mm_mul_pd(_mm_set_pd(inR[k], inL[k]), gain), raised);
         const bool small = line.template ProcessLocated<Path, Filled>(raised, here);
-        post.Push(k, down.Lower(raised, small));
+        post.Push(k, down.template Lower<Path>(raised, small));
     };
     // Frame k with the taps in slot k % 3 (the first frame's in slot 0): locates frame
     // k + 1's, steers frame k + 2's, as far as there are such frames.

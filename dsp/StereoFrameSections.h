@@ -98,7 +98,7 @@ public:
     void Begin() {}
     // The first output of the frame, the one decimation keeps. small: the inputs'
     // InputSize() is below kdsp::FrameLimit(), as the caller has found.
-    __m128d Lower(const __m128d* u, bool /*small*/ = false)
+    template <kdsp::SimdPath = kdsp::SimdPath::kBaseline> __m128d Lower(const __m128d* u, bool /*small*/ = false)
     {
         const __m128d first = process(u[0]);
         for (int j = 1; j < kdsp::kFrameSamples; ++j) process(u[j]);
@@ -160,12 +160,17 @@ struct DownWeights {
         for (int v = 0; v < kValues; ++v) {
             third[v] = _mm_set_pd(w[1][v][0], w[0][v][0]);
             fourth[v] = _mm_set_pd(w[1][v][1], w[0][v][1]);
-            next1[v] = _mm_set_pd(w[1][v][2], w[0][v][2]);
-            next2[v] = _mm_set_pd(w[1][v][3], w[0][v][3]);
+            for (int lane = 0; lane < 2; ++lane) {
+                next[v][lane] = w[lane][v][2];
+                next[v][2 + lane] = w[lane][v][3];
+            }
         }
     }
     static constexpr int kValues = 6;
-    __m128d next1[kValues], next2[kValues], third[kValues], fourth[kValues];
+    __m128d third[kValues], fourth[kValues];
+    // [value][s1 left, s1 right, s2 left, s2 right]: both parts of the state in one
+    // 256-bit group.
+    alignas(32) double next[kValues][4];
 
 private:
     // The frame's third and fourth outputs and the state after it, for value `which`
@@ -297,7 +302,8 @@ public:
                           _mm_add_pd(kdsp::Magnitude(u[2]), kdsp::Magnitude(u[3])));
     }
 
-    __m128d Lower(const __m128d* u, bool small = false)
+    // The AVX builds find both parts of the state in one 256-bit group, each lane as before.
+    template <kdsp::SimdPath Path = kdsp::SimdPath::kBaseline> __m128d Lower(const __m128d* u, bool small = false)
     {
         if (__builtin_expect(!(small && m_historySmall) && !kdsp::BothBelow(InputSize(u), m_limit), 0)) {
             FindHistory();
@@ -306,11 +312,26 @@ public:
             StateFromHistory();
             return first;
         }
-        const DownWeights& w = m_weights;
         const __m128d first = _mm_add_pd(_mm_mul_pd(m_b0, u[0]), m_s1);
         const __m128d v[DownWeights::kValues] = {u[0], u[1], u[2], u[3], m_s1, m_s2};
-        m_s1 = Weighted(w.next1, v);
-        m_s2 = Weighted(w.next2, v);
+        const auto& w = m_weights.next;
+        if constexpr (Path == kdsp::SimdPath::kBaseline) {
+            auto part = [&](int half) {
+                auto term = [&](int k) { return _mm_mul_pd(_mm_load_pd(w[k] + 2 * half), v[k]); };
+                return _mm_add_pd(_mm_add_pd(_mm_add_pd(term(0), term(1)), _mm_add_pd(term(2), term(3))),
+                                  _mm_add_pd(term(4), term(5)));
+            };
+            m_s1 = part(0);
+            m_s2 = part(1);
+        } else {
+            auto term = [&](int k) {
+                return _mm256_mul_pd(_mm256_load_pd(w[k]), _mm256_insertf128_pd(_mm256_castpd128_pd256(v[k]), v[k], 1));
+            };
+            const __m256d both = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(term(0), term(1)), _mm256_add_pd(term(2), term(3))),
+                                               _mm256_add_pd(term(4), term(5)));
+            m_s1 = _mm256_castpd256_pd128(both);
+            m_s2 = _mm256_extractf128_pd(both, 1);
+        }
         for (int k = 0; k < DownWeights::kValues; ++k) m_last[k] = v[k];
         m_historyFound = false;
         return first;
