@@ -175,7 +175,7 @@ private:
         const __m128d span = _mm_set1_pd(m_span);
         const __m128d x01 = _mm_mul_pd(_mm_add_pd(p01, one), span), x23 = _mm_mul_pd(_mm_add_pd(p23, one), span);
         const __m128i f01 = _mm_cvttpd_epi32(x01), f23 = _mm_cvttpd_epi32(x23);
-        if (!WholeTaps(_mm_unpacklo_epi64(f01, f23), taps)) return false;
+        if (!WholeTaps<false>(_mm_unpacklo_epi64(f01, f23), taps)) return false;
         if (taps.zeroDelay) return true;
         // Weights: frac / (2 - frac) where the position moves, 1 - frac where it holds.
         const __m128d frac01 = _mm_sub_pd(x01, _mm_cvtepi32_pd(f01)), frac23 = _mm_sub_pd(x23, _mm_cvtepi32_pd(f23));
@@ -187,7 +187,8 @@ private:
 
     // From the four samples' F: taps.zeroDelay when all are at the zero-delay tap (a
     // delay of 0 ms reads nothing); else the indices, unless one is a special tap (false).
-    bool WholeTaps(__m128i f, FrameTaps& taps) const
+    // Wide: for the AVX builds (SSE4.1's unsigned minimum).
+    template <bool Wide> bool WholeTaps(__m128i f, FrameTaps& taps) const
     {
         const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), m_zeroDelayLanes);
         // With the read base one behind the write index, a sample's taps lie F + 1 and
@@ -206,9 +207,17 @@ private:
         // j = i - 1, one length on when i <= 0.
         const __m128i n16 = m_n16;
         const __m128i base = _mm_add_epi32(_mm_set1_epi32(static_cast<int32_t>(16 * m_aheadR)), _mm_set_epi32(48, 32, 16, 0));
-        __m128i i = _mm_sub_epi32(base, _mm_slli_epi32(f, 4));
-        i = _mm_add_epi32(i, _mm_and_si128(n16, _mm_cmplt_epi32(i, _mm_setzero_si128())));
-        const __m128i j = _mm_add_epi32(_mm_sub_epi32(i, _mm_set1_epi32(16)), _mm_and_si128(n16, _mm_cmplt_epi32(i, _mm_set1_epi32(1))));
+        __m128i i = _mm_sub_epi32(base, _mm_slli_epi32(f, 4)), j;
+        if constexpr (Wide) {
+            // As unsigned numbers a negative index is above 2^31 and its wrapped value
+            // below 2^30, so the smaller of the two is the wrapped index.
+            auto wrapped = [&](__m128i k) { return _mm_min_epu32(k, _mm_add_epi32(k, n16)); };
+            i = wrapped(i);
+            j = wrapped(_mm_sub_epi32(i, _mm_set1_epi32(16)));
+        } else {
+            i = _mm_add_epi32(i, _mm_and_si128(n16, _mm_cmplt_epi32(i, _mm_setzero_si128())));
+            j = _mm_add_epi32(_mm_sub_epi32(i, _mm_set1_epi32(16)), _mm_and_si128(n16, _mm_cmplt_epi32(i, _mm_set1_epi32(1))));
+        }
         _mm_store_si128(reinterpret_cast<__m128i*>(taps.newer), i);
         _mm_store_si128(reinterpret_cast<__m128i*>(taps.older), j);
         return true;
@@ -224,7 +233,7 @@ private:
         taps.moving = _mm256_movemask_pd(moving);
         const __m256d x = _mm256_mul_pd(_mm256_add_pd(p, one), _mm256_set1_pd(m_span));
         const __m128i f = _mm256_cvttpd_epi32(x);
-        if (!WholeTaps(f, taps)) return false;
+        if (!WholeTaps<true>(f, taps)) return false;
         if (taps.zeroDelay) return true;
         const __m256d frac = _mm256_sub_pd(x, _mm256_cvtepi32_pd(f));
         const __m256d held = _mm256_sub_pd(one, frac), moved = _mm256_div_pd(frac, _mm256_sub_pd(_mm256_set1_pd(2.0), frac));
