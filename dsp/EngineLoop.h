@@ -59,17 +59,19 @@ struct DelayMain::OscillatorSteering {
     // Next() four times, into pos; the AVX builds scale and clamp all four at once.
     template <kdsp::SimdPath Path> void NextFrame(double* pos)
     {
-        __m128d v01, v23;
-        osc.ProcessFrame(v01, v23);
         if constexpr (Path == kdsp::SimdPath::kBaseline) {
+            __m128d v01, v23;
+            osc.ProcessFrame(v01, v23);
             const __m128d a = _mm_set1_pd(amplitude), c = _mm_set1_pd(centre);
             _mm_store_pd(pos, kdsp::ClampPositions(_mm_add_pd(_mm_mul_pd(v01, a), c)));
             _mm_store_pd(pos + 2, kdsp::ClampPositions(_mm_add_pd(_mm_mul_pd(v23, a), c)));
         } else {
-            const __m256d v = _mm256_insertf128_pd(_mm256_castpd128_pd256(v01), v23, 1);
+#ifdef __AVX__ // only the AVX builds instantiate this branch
+            const __m256d v = osc.ProcessFrameWide();
             const __m256d p = _mm256_add_pd(_mm256_mul_pd(v, _mm256_set1_pd(amplitude)), _mm256_set1_pd(centre));
             // kdsp::ClampPositions' operations.
             _mm256_store_pd(pos, _mm256_max_pd(_mm256_min_pd(_mm256_set1_pd(1.0), p), _mm256_set1_pd(-1.0)));
+#endif
         }
         current = pos[3];
     }

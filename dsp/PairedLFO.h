@@ -3,7 +3,7 @@
 // rotation and one finite-value guard for both components. c' = c cos + s (-sin)
 // is c cos - s sin exactly (negating a product is exact), and s' keeps LFO's order,
 // so every value is LFO::Process()'s, bit for bit. Store() hands the state back.
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cmath>
 #include <cstdint>
@@ -50,6 +50,23 @@ public:
         v01 = _mm_min_pd(one, _mm_max_pd(minusOne, _mm_unpackhi_pd(s0, s1)));
         v23 = _mm_min_pd(one, _mm_max_pd(minusOne, _mm_unpackhi_pd(s2, s3)));
     }
+
+#ifdef __AVX__
+    // The same four values in one 256-bit register, clamped in one go.
+    __m256d ProcessFrameWide()
+    {
+        if (!Unguarded()) {
+            const double a = Process(), b = Process(), c = Process(), d = Process();
+            return _mm256_set_pd(d, c, b, a);
+        }
+        const __m128d s0 = m_cs, s1 = Rotate(s0), s2 = Rotate(s1), s3 = Rotate(s2);
+        m_cs = Rotate(s3);
+        m_k += 4;
+        auto join = [](__m128d low, __m128d high) { return _mm256_insertf128_pd(_mm256_castpd128_pd256(low), high, 1); };
+        const __m256d v = _mm256_unpackhi_pd(join(s0, s2), join(s1, s3));
+        return _mm256_min_pd(_mm256_set1_pd(1.0), _mm256_max_pd(_mm256_set1_pd(-1.0), v));
+    }
+#endif
 
     void Store()
     {
