@@ -3,14 +3,16 @@
 # blocks of 256, a 500 ms delay with feedback and both filter cuts where the plug-in has
 # them; the ratio column is each one's cost relative to Kestrune's. Then the same for the
 # LV2 editions, when the build has Kestrune's.
-# Usage: scripts/bench-peers.sh [build-folder] [seconds]   (installs the peers if missing)
+# Usage: scripts/bench-peers.sh [build-folder] [seconds, default 600]   (installs the peers if missing)
+# Ten minutes of audio: the figures are the steady state, not the first pass through the
+# delay line's memory.
 # Every plug-in runs on one processor, KESTRUNE_BENCH_CPU (default 0): on a virtual
 # machine the processors need not be equally fast, and a run that moves between them
 # compares nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-seconds=${2:-60}
+seconds=${2:-600}
 scripts/install-deps.sh zam-plugins lsp-plugins-vst lsp-plugins-lv2
 pin=()
 if command -v taskset >/dev/null; then pin=(taskset -c "${KESTRUNE_BENCH_CPU:-0}"); fi
