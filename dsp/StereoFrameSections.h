@@ -233,8 +233,8 @@ struct BlockCarry {
 // +0 (ZeroHistory), so each output is w_x x + w_1 y1 + w_2 y2.
 class StereoBlockUp : public StereoStepUp {
 public:
-    StereoBlockUp(BiquadFilter& left, BiquadFilter& right, BlockCarry& weights)
-        : StereoStepUp(left, right), m_weights(weights.up.For(left, right))
+    StereoBlockUp(BiquadFilter& left, BiquadFilter& right, BlockCarry& carry)
+        : StereoStepUp(left, right), m_weights(carry.up.For(left, right))
     {
     }
 

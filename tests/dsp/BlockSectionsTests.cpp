@@ -165,9 +165,9 @@ template <class Block, class Step, class Run> void CompareFrames(uint64_t seed, 
 {
     dsptest::Random rnd(seed);
     long exact = 0, rounded = 0;
-    // One set for all trials, as an engine keeps it: the coefficients alternate, so a
-    // stale set would show.
-    BlockCarry weights;
+    // One carry for all trials, as an engine keeps it: the coefficients alternate, so
+    // stale weights would show.
+    BlockCarry carry;
     for (int trial = 0; trial < 5000; ++trial) {
         BiquadFilter b[2], p[2];
         for (int lane : {0, 1}) {
@@ -176,8 +176,8 @@ template <class Block, class Step, class Run> void CompareFrames(uint64_t seed, 
             b[lane].y2 = rnd.Uniform(-4.0, 4.0);
             p[lane] = b[lane];
         }
-        Block block(b[0], b[1], weights);
-        Step step(p[0], p[1], weights);
+        Block block(b[0], b[1], carry);
+        Step step(p[0], p[1], carry);
         block.Begin();
         step.Begin();
         bool same = true;
