@@ -33,8 +33,7 @@ public:
                            ? m_n - kdsp::kFrameSamples - 1
                            : -1),
           m_aheadPos(m_lastPos), m_aheadR(m_r), m_n16(_mm_set1_epi32(static_cast<int32_t>(16 * (m_n & 0x3FFFFFF)))),
-          m_specialAbove(_mm_set1_epi32(static_cast<int32_t>((m_n & 0x3FFFFFF) - 6))),
-          m_zeroDelayLanes(_mm_set1_epi32(m_zeroDelayTap ? -1 : 0))
+          m_specialAbove(_mm_set1_epi32(static_cast<int32_t>((m_n & 0x3FFFFFF) - 6)))
     {
     }
 
@@ -180,8 +179,19 @@ private:
         // Weights: frac / (2 - frac) where the position moves, 1 - frac where it holds.
         const __m128d frac01 = _mm_sub_pd(x01, _mm_cvtepi32_pd(f01)), frac23 = _mm_sub_pd(x23, _mm_cvtepi32_pd(f23));
         const __m128d two = _mm_set1_pd(2.0);
-        _mm_store_pd(taps.weight, Select(moving01, _mm_div_pd(frac01, _mm_sub_pd(two, frac01)), _mm_sub_pd(one, frac01)));
-        _mm_store_pd(taps.weight + 2, Select(moving23, _mm_div_pd(frac23, _mm_sub_pd(two, frac23)), _mm_sub_pd(one, frac23)));
+        auto moved = [&](__m128d frac) { return _mm_div_pd(frac, _mm_sub_pd(two, frac)); };
+        auto held = [&](__m128d frac) { return _mm_sub_pd(one, frac); };
+        // A modulated line moves at every sample, a still one at none: then one kind will do.
+        if (taps.moving == 0xF) {
+            _mm_store_pd(taps.weight, moved(frac01));
+            _mm_store_pd(taps.weight + 2, moved(frac23));
+        } else if (taps.moving == 0) {
+            _mm_store_pd(taps.weight, held(frac01));
+            _mm_store_pd(taps.weight + 2, held(frac23));
+        } else {
+            _mm_store_pd(taps.weight, Select(moving01, moved(frac01), held(frac01)));
+            _mm_store_pd(taps.weight + 2, Select(moving23, moved(frac23), held(frac23)));
+        }
         return true;
     }
 
@@ -190,13 +200,16 @@ private:
     // Wide: for the AVX builds (SSE4.1's unsigned minimum).
     template <bool Wide> bool WholeTaps(__m128i f, FrameTaps& taps) const
     {
-        const __m128i atStart = _mm_and_si128(_mm_cmpeq_epi32(f, _mm_setzero_si128()), m_zeroDelayLanes);
         // With the read base one behind the write index, a sample's taps lie F + 1 and
         // F + 2 behind the pair it writes. F > n - 6 reaches pairs that this or a later
         // sample of the frame overwrites (F = n, the full-length tap, among them): such
         // frames, and frames partly at the zero-delay tap, are left to Process(). A frame
         // then never reads what it writes, and RunFrame may redo it from the line as it is.
-        const __m128i special = _mm_or_si128(atStart, _mm_cmpgt_epi32(f, m_specialAbove));
+        __m128i special = _mm_cmpgt_epi32(f, m_specialAbove), atStart = _mm_setzero_si128();
+        if (m_zeroDelayTap) {
+            atStart = _mm_cmpeq_epi32(f, _mm_setzero_si128());
+            special = _mm_or_si128(special, atStart);
+        }
         if (__builtin_expect(_mm_movemask_epi8(special) != 0, 0)) {
             taps.zeroDelay = _mm_movemask_epi8(atStart) == 0xFFFF;
             return taps.zeroDelay;
@@ -236,8 +249,13 @@ private:
         if (!WholeTaps<true>(f, taps)) return false;
         if (taps.zeroDelay) return true;
         const __m256d frac = _mm256_sub_pd(x, _mm256_cvtepi32_pd(f));
-        const __m256d held = _mm256_sub_pd(one, frac), moved = _mm256_div_pd(frac, _mm256_sub_pd(_mm256_set1_pd(2.0), frac));
-        _mm256_store_pd(taps.weight, _mm256_blendv_pd(held, moved, moving));
+        // As in LocateAt.
+        if (taps.moving != 0) {
+            const __m256d moved = _mm256_div_pd(frac, _mm256_sub_pd(_mm256_set1_pd(2.0), frac));
+            _mm256_store_pd(taps.weight, taps.moving == 0xF ? moved : _mm256_blendv_pd(_mm256_sub_pd(one, frac), moved, moving));
+        } else {
+            _mm256_store_pd(taps.weight, _mm256_sub_pd(one, frac));
+        }
         return true;
     }
 
@@ -314,7 +332,6 @@ private:
     // The position of the last frame located, which may be one frame ahead.
     double m_aheadPos;
     int64_t m_aheadR; // the read base of the next frame to locate
-    // 16 n, n - 6, and all ones where there is a zero-delay tap, in four lanes (only
-    // frames read them, on lines below 2^26 pairs).
-    __m128i m_n16, m_specialAbove, m_zeroDelayLanes;
+    // 16 n and n - 6 in four lanes (only frames read them, on lines below 2^26 pairs).
+    __m128i m_n16, m_specialAbove;
 };
