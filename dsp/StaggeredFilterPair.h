@@ -8,6 +8,8 @@
 #ifdef __AVX__
 #include <immintrin.h>
 
+#include <limits>
+
 #include "dsp/StereoFilterPair.h"
 
 class StaggeredFilterPair {
@@ -64,11 +66,9 @@ private:
     static __m256d Flush(__m256d y)
     {
         const __m256d magnitude = _mm256_andnot_pd(_mm256_set1_pd(-0.0), y);
-        const __m256d d = _mm256_sub_pd(y, y);
-        const __m256d finite = _mm256_cmp_pd(d, d, _CMP_ORD_Q);
-        const __m256d keep = _mm256_or_pd(_mm256_cmp_pd(magnitude, _mm256_set1_pd(kdsp::kFlushBelow), _CMP_GE_OS),
-                                          _mm256_cmp_pd(y, _mm256_setzero_pd(), _CMP_EQ_OQ));
-        return _mm256_and_pd(y, _mm256_and_pd(finite, keep));
+        const __m256d audible = _mm256_and_pd(_mm256_cmp_pd(magnitude, _mm256_set1_pd(kdsp::kFlushBelow), _CMP_GE_OS),
+                                              _mm256_cmp_pd(magnitude, _mm256_set1_pd(std::numeric_limits<double>::infinity()), _CMP_LT_OS));
+        return _mm256_and_pd(y, _mm256_or_pd(audible, _mm256_cmp_pd(y, _mm256_setzero_pd(), _CMP_EQ_OQ)));
     }
 
     const __m256d m_b0, m_b1, m_b2, m_a1, m_a2;

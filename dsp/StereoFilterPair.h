@@ -4,6 +4,8 @@
 // operations in its order, so the bits are the same.
 #include <emmintrin.h>
 
+#include <limits>
+
 #include "dsp/CBiquadFilter.h"
 
 namespace kdsp {
@@ -55,15 +57,14 @@ private:
     friend class StaggeredFilterPair;
 
     // The one-channel Flush() on both lanes: non-finite values and tails below 2^-40
-    // become +0, while a zero keeps its sign.
+    // become +0, while a zero keeps its sign. A magnitude from 2^-40 up to (not
+    // including) infinity is kept, and so is a zero; NaN meets no comparison.
     static __m128d Flush(__m128d y)
     {
         const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), y);
-        const __m128d d = _mm_sub_pd(y, y);
-        const __m128d finite = _mm_cmpord_pd(d, d);
-        const __m128d keep = _mm_or_pd(_mm_cmpge_pd(magnitude, _mm_set1_pd(kdsp::kFlushBelow)),
-                                       _mm_cmpeq_pd(y, _mm_setzero_pd()));
-        return _mm_and_pd(y, _mm_and_pd(finite, keep));
+        const __m128d audible = _mm_and_pd(_mm_cmpge_pd(magnitude, _mm_set1_pd(kdsp::kFlushBelow)),
+                                           _mm_cmplt_pd(magnitude, _mm_set1_pd(std::numeric_limits<double>::infinity())));
+        return _mm_and_pd(y, _mm_or_pd(audible, _mm_cmpeq_pd(y, _mm_setzero_pd())));
     }
 
     CBiquadFilter& m_left;

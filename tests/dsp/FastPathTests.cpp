@@ -352,6 +352,14 @@ TEST(FastPath, SimdPathChoice)
 // The wet path's stereo filter pair against two one-channel filters: identical bits, with
 // tails that must flush, signed zeros, non-finite input and coefficient changes mid-run.
 // The filter cascade steps with the same pair; the engine runs above check its wiring.
+long StaggeredPairMismatches(uint64_t seed); // StaggeredPairAvx2.cpp
+
+TEST(FastPath, StaggeredFilterPairMatchesTwoPairs)
+{
+    if (!kdsp::SimdPathSupported(kdsp::SimdPath::kAvx2)) GTEST_SKIP() << "this processor lacks AVX2";
+    EXPECT_EQ(StaggeredPairMismatches(5), 0);
+}
+
 TEST(FastPath, StereoBiquadPairMatchesTwoChannels)
 {
     CBiquadFilter pairL, pairR, oneL, oneR;
