@@ -100,6 +100,11 @@ private:
     LV2_Atom_Forge m_forge {};
     const LV2_Worker_Schedule* m_worker = nullptr;
     PanelShown m_shown;
+    // Each parameter's value in its units as last shown, and the normalised value it came
+    // from: the panel's snapshot is taken every block, and a conversion costs a power of ten.
+    float m_shownUnits[kNumParams] = {};
+    uint32_t m_shownFrom[kNumParams] = {};
+    bool m_unitsKnown = false;
     bool m_sendPanel = true;
     bool m_saveFailed = false;
     int32_t m_done = 0;

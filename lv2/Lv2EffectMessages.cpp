@@ -97,8 +97,17 @@ void KestruneLv2::WriteNotify()
     now.program = m_effect->GetProgramNames(now.names);
     now.changed = m_effect->IsProgramChanged() ? 1 : 0;
     now.done = m_done;
-    for (int i = 0; i < kNumParams; ++i)
-        now.values[i] = static_cast<float>(UnitsFromNormalised(i, m_effect->getParameter(i)));
+    for (int i = 0; i < kNumParams; ++i) {
+        const float normalised = m_effect->getParameter(i);
+        uint32_t bits;
+        std::memcpy(&bits, &normalised, sizeof bits);
+        if (!m_unitsKnown || bits != m_shownFrom[i]) {
+            m_shownUnits[i] = static_cast<float>(UnitsFromNormalised(i, normalised));
+            m_shownFrom[i] = bits;
+        }
+        now.values[i] = m_shownUnits[i];
+    }
+    m_unitsKnown = true;
     const bool differs = std::memcmp(&now, &m_shown, sizeof now) != 0;
     if ((differs || m_sendPanel || m_saveFailed) && capacity >= kLv2NotifyBytes) {
         ForgePanel(forge, now);
