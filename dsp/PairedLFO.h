@@ -36,35 +36,29 @@ public:
     // bits are the same.
     void ProcessFrame(__m128d& v01, __m128d& v23)
     {
-        if (!Unguarded()) {
-            const double a = Process(), b = Process(), c = Process(), d = Process();
-            v01 = _mm_set_pd(b, a);
-            v23 = _mm_set_pd(d, c);
+        __m128d s[4];
+        double v[4];
+        if (!Phasors(s, v)) {
+            v01 = _mm_loadu_pd(v);
+            v23 = _mm_loadu_pd(v + 2);
             return;
         }
-        const __m128d s0 = m_cs, s1 = Rotate(s0), s2 = Rotate(s1), s3 = Rotate(s2);
-        m_cs = Rotate(s3);
-        m_k += 4;
         // v > 1 ? 1 : (v < -1 ? -1 : v); the operand order keeps a NaN as it is.
         const __m128d one = _mm_set1_pd(1.0), minusOne = _mm_set1_pd(-1.0);
-        v01 = _mm_min_pd(one, _mm_max_pd(minusOne, _mm_unpackhi_pd(s0, s1)));
-        v23 = _mm_min_pd(one, _mm_max_pd(minusOne, _mm_unpackhi_pd(s2, s3)));
+        v01 = _mm_min_pd(one, _mm_max_pd(minusOne, _mm_unpackhi_pd(s[0], s[1])));
+        v23 = _mm_min_pd(one, _mm_max_pd(minusOne, _mm_unpackhi_pd(s[2], s[3])));
     }
 
 #ifdef __AVX__
     // The same four values in one 256-bit register, clamped in one go.
     __m256d ProcessFrameWide()
     {
-        if (!Unguarded()) {
-            const double a = Process(), b = Process(), c = Process(), d = Process();
-            return _mm256_set_pd(d, c, b, a);
-        }
-        const __m128d s0 = m_cs, s1 = Rotate(s0), s2 = Rotate(s1), s3 = Rotate(s2);
-        m_cs = Rotate(s3);
-        m_k += 4;
+        __m128d s[4];
+        double v[4];
+        if (!Phasors(s, v)) return _mm256_loadu_pd(v);
         auto join = [](__m128d low, __m128d high) { return _mm256_insertf128_pd(_mm256_castpd128_pd256(low), high, 1); };
-        const __m256d v = _mm256_unpackhi_pd(join(s0, s2), join(s1, s3));
-        return _mm256_min_pd(_mm256_set1_pd(1.0), _mm256_max_pd(_mm256_set1_pd(-1.0), v));
+        const __m256d sines = _mm256_unpackhi_pd(join(s[0], s[2]), join(s[1], s[3]));
+        return _mm256_min_pd(_mm256_set1_pd(1.0), _mm256_max_pd(_mm256_set1_pd(-1.0), sines));
     }
 #endif
 
@@ -91,6 +85,21 @@ public:
     }
 
 private:
+    // A frame's four phasors, rotated without the guard (true); or, where the guard may
+    // act, its four Process() values in v (false).
+    bool Phasors(__m128d (&s)[4], double (&v)[4])
+    {
+        if (!Unguarded()) {
+            for (double& x : v) x = Process();
+            return false;
+        }
+        s[0] = m_cs;
+        for (int k = 1; k < 4; ++k) s[k] = Rotate(s[k - 1]);
+        m_cs = Rotate(s[3]);
+        m_k += 4;
+        return true;
+    }
+
     __m128d Rotate(__m128d cs) const
     {
         return _mm_add_pd(_mm_mul_pd(cs, m_cos), _mm_mul_pd(_mm_shuffle_pd(cs, cs, 1), m_sin));
